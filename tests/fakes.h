@@ -1,0 +1,64 @@
+#pragma once
+
+#include <iconv.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "monitor/clock.h"
+#include "monitor/transfer.h"
+#include "monitor/tray_presence.h"
+
+namespace lotwarden::testing {
+
+// A clock that only moves when the test moves it.
+class FakeClock : public Clock {
+ public:
+  explicit FakeClock(LocalSeconds start) : now(start) {}
+  LocalSeconds Now() const override { return now; }
+  LocalSeconds now;
+};
+
+// Records every request; answers through `respond` if set (at once, inside Execute),
+// otherwise leaves the request outstanding.
+class FakeTransfer : public Transfer {
+ public:
+  std::vector<std::u16string> urls;
+  std::function<void(const std::u16string& url)> respond;
+  void Execute(const std::u16string& url) override {
+    urls.push_back(url);
+    if (respond) respond(url);
+  }
+};
+
+// Records the tray steps in the order they run.
+class FakeTray : public TrayPresence {
+ public:
+  std::vector<std::u16string> calls;  // "add:<tip>", "tip:<status>", "draw:<minute>", "refresh"
+  void AddTrayIcon(const std::u16string& tooltip) override { calls.push_back(u"add:" + tooltip); }
+  void CopyTooltip(const std::u16string& status) override { calls.push_back(u"tip:" + status); }
+  void DrawClockFace(const std::u16string& minuteText) override {
+    calls.push_back(u"draw:" + minuteText);
+  }
+  void RefreshTrayIcon() override { calls.push_back(u"refresh"); }
+};
+
+// UTF-8 text as EUC-JP bytes, by glibc's own converter (pages for the tests).
+inline std::string EucJp(std::string_view utf8) {
+  iconv_t cd = iconv_open("EUC-JP", "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open");
+  std::string in(utf8), out(utf8.size() * 2 + 16, '\0');
+  char* inPtr = in.data();
+  char* outPtr = out.data();
+  size_t inLeft = in.size(), outLeft = out.size();
+  const size_t done = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+  iconv_close(cd);
+  if (done == static_cast<size_t>(-1)) throw std::runtime_error("not encodable in EUC-JP");
+  out.resize(out.size() - outLeft);
+  return out;
+}
+
+}  // namespace lotwarden::testing
