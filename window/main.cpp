@@ -1,0 +1,15 @@
+#include <QApplication>
+
+#include "window/program.h"
+#include "window/system_clock.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  // The window is a tool window and may be hidden in the tray; only its close box or the
+  // "End" command ends the program.
+  QApplication::setQuitOnLastWindowClosed(false);
+  lotwarden::SystemClock clock;
+  lotwarden::Program program(clock);
+  program.window().show();  // runs the load first
+  return QApplication::exec();
+}

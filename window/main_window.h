@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "monitor/window_controls.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class QTimer;
+
+namespace lotwarden {
+
+class Monitor;
+
+// Converts twips (1/1440 inch) to device-independent pixels: 15 twips are one pixel at 96 dpi,
+// and Qt scales device-independent pixels to the screen.
+constexpr int TwipsToDip(int twips) {
+  return (twips * 2 + 15) / 30;
+}
+
+// The program's one window, `clock`: the auction ID, the interval slider, the three status
+// check boxes and "TaskTray", plus the hidden status and current-bid labels and the
+// one-second timer. Its events go to the monitor once one is attached.
+class MainWindow : public QWidget, public WindowControls {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // The monitor that handles the window's events; null detaches it.
+  void AttachMonitor(Monitor* monitor) { monitor_ = monitor; }
+  // The window's load: the monitor's start steps, run once before the window is first shown.
+  void Load();
+  // The transfer's outcome, handed on to the monitor.
+  void TransferReported(std::int16_t transferState, std::string_view body);
+
+  // WindowControls
+  std::u16string AuctionId() const override;
+  std::u16string StatusCaption() const override;
+  void SetStatusCaption(const std::u16string& text) override;
+  std::u16string CurrentBidCaption() const override;
+  void SetCurrentBidCaption(const std::u16string& text) override;
+  bool IsChecked(int index) const override;
+  int SliderValue() const override;
+  void SetSliderValue(int minutes) override;
+  void SetTimerEnabled(bool on) override;
+  void OpenUrl() override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void GoToTray();
+  void Tick();
+  void IdChanged();
+
+  Monitor* monitor_ = nullptr;
+  bool loaded_ = false;
+
+  // Controls, named as the window names them; Label0 and Check1 are arrays by index.
+  std::array<QLabel*, 6> Label0{};
+  QLineEdit* A_ID = nullptr;
+  QSlider* Slider1 = nullptr;
+  QLabel* int_time = nullptr;
+  std::array<QCheckBox*, 3> Check1{};
+  QPushButton* StayInTaskBar = nullptr;
+  QLabel* Label2 = nullptr;
+  QLabel* Label3 = nullptr;
+  QTimer* Timer1 = nullptr;
+};
+
+}  // namespace lotwarden
