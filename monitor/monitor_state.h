@@ -5,12 +5,15 @@
 #include <string>
 
 #include "monitor/local_time.h"
+#include "tray/tray_record.h"
 
 namespace lotwarden {
 
 // The window's one state record. Schedule times are kept as whole minutes with their
 // date, so the due test works across midnight; their texts are HourMinute of them.
 struct MonitorState {
+  // The record handed to the shell for the tray icon; its tooltip is refreshed by the tick.
+  TrayIconRecord trayRecord;
   // The minute the tick last handled; empty forces the next tick's minute work.
   std::optional<LocalMinute> lastMinute;
   // The minute at or after which the next fetch starts.
