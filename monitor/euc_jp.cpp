@@ -1,0 +1,142 @@
+#include "monitor/euc_jp.h"
+
+#include <array>
+#include <cstddef>
+#include <cstring>
+
+#include "monitor/cp932.h"
+
+// LOTWARDEN_PORTABLE_DECODE selects the plain C++ fast path on x86-64 too (to test it).
+#if defined(__SSE2__) && !defined(LOTWARDEN_PORTABLE_DECODE)
+#define LOTWARDEN_DECODE_SSE2 1
+#include <emmintrin.h>
+#endif
+
+namespace lotwarden {
+namespace {
+
+#include "monitor/full_width_kana.inc"
+
+// The full-width form of one character, as a single-shift pair gives it.
+constexpr char16_t FullWidth(char16_t c) {
+  if (c >= kHalfWidthFirst && c <= kHalfWidthLast) return kFullWidthKana[c - kHalfWidthFirst];
+  if (c >= 0x21 && c <= 0x7E) return static_cast<char16_t>(c - 0x21 + 0xFF01);
+  if (c == 0x20) return 0x3000;
+  return c;
+}
+
+// The character of every pair c1 c2 with c1 >= 0x80, at (c1 - 0x80) * 256 + c2: the pair
+// arithmetic and the code page lookup, and for c1 = 0x8E the full-width one-byte character,
+// folded into one lookup.
+struct PairTable {
+  std::array<char16_t, 128 * 256> c;
+
+  PairTable() {
+    for (int c1 = 0x80; c1 <= 0xFF; ++c1) {
+      for (int c2 = 0; c2 <= 0xFF; ++c2) {
+        const auto b1 = static_cast<std::uint8_t>(c1);
+        const auto b2 = static_cast<std::uint8_t>(c2);
+        char16_t ch;
+        if (c1 == 0x8E) {
+          ch = FullWidth(Cp932ToUnicode(b2));
+        } else {
+          const std::uint16_t sjis = EucPairToShiftJis(b1, b2);
+          ch = Cp932ToUnicode(static_cast<std::uint8_t>(sjis >> 8),
+                              static_cast<std::uint8_t>(sjis & 0xFF));
+        }
+        c[(c1 - 0x80) << 8 | c2] = ch;
+      }
+    }
+  }
+};
+
+const PairTable& Pairs() {
+  static const PairTable table;
+  return table;
+}
+
+// Decodes the steps that start before `stop` (a pair at stop - 1 still takes its second byte
+// and an ASCII run may go up to 15 bytes past it), reading no byte at or past `end`. Writes
+// at most one character per byte consumed and, ASCII runs aside, no further than that: the
+// caller gives room for (bytes consumed) + 16 characters. Returns the new read position.
+const std::uint8_t* DecodeSteps(const std::uint8_t* p, const std::uint8_t* stop,
+                                const std::uint8_t* end, const char16_t* pairs, char16_t*& out) {
+  char16_t* o = out;
+  while (p < stop) {
+    if (end - p >= 16) {
+#if defined(LOTWARDEN_DECODE_SSE2)
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      const int high = _mm_movemask_epi8(bytes);
+      const __m128i zero = _mm_setzero_si128();
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_unpacklo_epi8(bytes, zero));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 8), _mm_unpackhi_epi8(bytes, zero));
+      const int ascii = high == 0 ? 16 : __builtin_ctz(static_cast<unsigned>(high));
+#else
+      std::uint64_t lo;
+      std::uint64_t hi;
+      std::memcpy(&lo, p, 8);
+      std::memcpy(&hi, p + 8, 8);
+      for (int k = 0; k < 16; ++k)
+        o[k] = p[k];
+      int ascii = 16;
+      if (((lo | hi) & 0x8080808080808080u) != 0) {
+        ascii = 0;
+        while (p[ascii] < 0x80)
+          ++ascii;
+      }
+#endif
+      p += ascii;
+      o += ascii;
+      if (ascii == 16) continue;
+    } else if (*p < 0x80) {
+      *o++ = *p++;
+      continue;
+    }
+    // A run of lead bytes 0x80-0xFF, each with its second byte.
+    while (p < stop && *p >= 0x80) {
+      if (end - p < 2) {
+        *o++ = Cp932ToUnicode(*p++);  // the last byte alone: a one-byte code, as it is
+        break;
+      }
+      *o++ = pairs[(p[0] - 0x80) << 8 | p[1]];
+      p += 2;
+    }
+  }
+  out = o;
+  return p;
+}
+
+}  // namespace
+
+std::uint16_t EucPairToShiftJis(std::uint8_t c1, std::uint8_t c2) {
+  const std::uint8_t j1 = c1 & 0x7F;
+  const std::uint8_t j2 = c2 & 0x7F;
+  auto s2 = static_cast<std::uint8_t>((j1 & 1) != 0 ? j2 + 31 : j2 + 125);
+  if (s2 >= 127) ++s2;
+  const int d = (static_cast<int>(j1) - 33) / 2;  // truncated toward zero
+  auto s1 = static_cast<std::uint8_t>(d + 129);
+  if (s1 > 159) s1 += 64;
+  return static_cast<std::uint16_t>(s1 << 8 | s2);
+}
+
+std::u16string DecodeEucJp(std::string_view bytes) {
+  const char16_t* pairs = Pairs().c.data();
+  auto p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  const std::uint8_t* const end = p + bytes.size();
+  std::u16string text;
+  text.reserve(bytes.size());
+  // Decode through a small buffer that stays in cache, so the text's storage is written once
+  // rather than zero-filled first.
+  constexpr std::size_t kSlice = 4096;
+  std::array<char16_t, kSlice + 16> buffer;
+  while (p < end) {
+    const std::uint8_t* const stop =
+        end - p > static_cast<std::ptrdiff_t>(kSlice) ? p + kSlice : end;
+    char16_t* o = buffer.data();
+    p = DecodeSteps(p, stop, end, pairs, o);
+    text.append(buffer.data(), static_cast<std::size_t>(o - buffer.data()));
+  }
+  return text;
+}
+
+}  // namespace lotwarden
