@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QIcon>
+#include <QImage>
+#include <QPointF>
+#include <string>
+
+#include "tray/clock_face.h"
+
+namespace lotwarden {
+
+// The clock face's picture: a square raster standing for 330 twips (22 pixels at 15 twips
+// per pixel, just enough for the whole face), light grey with black lines. Drawn without
+// antialiasing, so every pixel is exactly one of the face's few colours and the grey stays
+// an exact mask colour.
+class QtClockSurface : public DrawingSurface {
+ public:
+  static constexpr int kReferencePixels = 22;
+  static constexpr int kTwipsPerReferencePixel = 15;
+  static constexpr int kSideTwips = kReferencePixels * kTwipsPerReferencePixel;
+
+  // pixels: the raster's side in device pixels; the face scales with it.
+  explicit QtClockSurface(int pixels = kReferencePixels);
+
+  // A new side in device pixels; the picture is cleared when the size changes.
+  void Resize(int pixels);
+  int pixels() const { return image_.width(); }
+  // Line width in device pixels: the reference raster's one pixel, scaled with the raster
+  // and rounded to whole pixels so lines stay crisp.
+  int LineWidth() const;
+  const QImage& image() const { return image_; }
+
+  void Cls() override;
+  void SetFillColor(Rgb colour) override { fill_ = colour; }
+  void SetFillStyle(int style) override { fillStyle_ = style; }
+  void Circle(float x, float y, float radius, Rgb outline) override;
+  void Line(float x, float y, float dx, float dy) override;
+
+ private:
+  QPointF ToPixels(float x, float y) const;
+
+  QImage image_;
+  Rgb fill_ = kLightGrey;
+  int fillStyle_ = kFillSolid;
+};
+
+// The icon made from a face raster: pixels of exactly the mask colour RGB(192, 192, 192)
+// become transparent, everything else stays opaque. devicePixelRatio tells Qt how many
+// raster pixels make one logical pixel.
+QImage MaskedIconImage(const QImage& raster, qreal devicePixelRatio);
+
+// The program's own icon: a grey clock face at 16 and 32 pixels, masked like the tray's.
+QIcon ClockFaceWindowIcon(const std::u16string& minuteText = u"10:10");
+
+}  // namespace lotwarden

@@ -1,0 +1,89 @@
+#include "tray/qt/qt_tray_presence.h"
+
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "tray/clock_face.h"
+
+namespace lotwarden {
+
+QtTrayPresence::QtTrayPresence(MonitorState& state, std::uint32_t windowId, QIcon windowIcon,
+                               QObject* parent)
+    : QObject(parent),
+      state_(state),
+      windowId_(windowId),
+      windowIcon_(std::move(windowIcon)),
+      tray_(new QSystemTrayIcon(this)) {}
+
+QtTrayPresence::~QtTrayPresence() {
+  tray_->hide();
+}
+
+bool QtTrayPresence::Available() {
+  return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void QtTrayPresence::AddTrayIcon(const std::u16string& tooltip) {
+  state_.trayRecord.Fill(windowId_, kWindowIconHandle, tooltip);
+  tray_->setIcon(windowIcon_);
+  sentImage_ = QImage();
+  SendTooltip();
+  tray_->show();
+}
+
+void QtTrayPresence::CopyTooltip(const std::u16string& status) {
+  state_.trayRecord.SetTip(status);
+}
+
+void QtTrayPresence::DrawClockFace(const std::u16string& minuteText) {
+  drawnRatio_ = DevicePixelRatio();
+  surface_.Resize(static_cast<int>(std::lround(IconLogicalSize() * drawnRatio_)));
+  lotwarden::DrawClockFace(minuteText, state_, surface_);
+}
+
+void QtTrayPresence::RefreshTrayIcon() {
+  QImage image = MaskedIconImage(surface_.image(), drawnRatio_);
+  if (image != sentImage_ || image.devicePixelRatio() != sentImage_.devicePixelRatio()) {
+    tray_->setIcon(QIcon(QPixmap::fromImage(image)));
+    state_.trayRecord.hIcon = nextHandle_++;
+    sentImage_ = std::move(image);
+  }
+  SendTooltip();
+}
+
+void QtTrayPresence::RemoveTrayIcon() {
+  tray_->hide();
+}
+
+void QtTrayPresence::SetIconScale(int logicalSize, qreal devicePixelRatio) {
+  pinnedSize_ = logicalSize;
+  pinnedRatio_ = devicePixelRatio;
+}
+
+int QtTrayPresence::IconLogicalSize() const {
+  if (pinnedSize_ > 0) return pinnedSize_;
+  // A docked icon's rectangle is the size the notification area shows it at.
+  const QRect shown = tray_->geometry();
+  if (shown.isValid() && !shown.isEmpty()) return std::min(shown.width(), shown.height());
+  return kDefaultIconSize;
+}
+
+qreal QtTrayPresence::DevicePixelRatio() const {
+  if (pinnedRatio_ > 0) return pinnedRatio_;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->devicePixelRatio() : 1.0;
+}
+
+void QtTrayPresence::SendTooltip() {
+  const QString tip = QString::fromStdU16String(state_.trayRecord.TooltipText());
+  if (sentTooltip_ == tip) return;
+  tray_->setToolTip(tip);
+  sentTooltip_ = tip;
+}
+
+}  // namespace lotwarden

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <functional>
+
+class QMenu;
+
+namespace lotwarden {
+
+// Turns mouse actions on the tray icon into the platform's mouse message numbers (512
+// pointer movement, 513/514/515 left press/release/double-click, 516/517/518 the same for
+// the right button, 519/520/521 for the middle one) and hands each to a callback, from the
+// event loop right after the event that caused it.
+//
+// On an XEmbed notification area the icon is Qt's own widget "QSystemTrayIconSys", which
+// gets every pointer movement and button event; an application-wide event filter reads
+// them there, and activated() is then ignored so nothing counts twice. A StatusNotifierItem
+// host reports only activations, which are mapped instead; as it never reports the pointer
+// coming back, the closing of the popup menu counts as one pointer movement there, so the
+// menu does not leave the tick switched off.
+class TrayMouseRouter : public QObject {
+  Q_OBJECT
+
+ public:
+  static constexpr char kTrayWidgetName[] = "QSystemTrayIconSys";
+
+  TrayMouseRouter(QSystemTrayIcon* tray, std::function<void(int message)> deliver,
+                  QObject* parent = nullptr);
+  ~TrayMouseRouter() override;
+
+  // Reports the closing of this popup menu where the host cannot see the pointer.
+  void WatchMenu(QMenu* menu);
+
+  // Whether Qt's XEmbed icon widget exists, i.e. the filter sees the mouse directly.
+  static bool TrayWidgetExists();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void Activated(QSystemTrayIcon::ActivationReason reason);
+  void MenuClosed();
+  // Hands a message to the callback from the event loop, in the order posted.
+  void Post(int message);
+
+  QPointer<QSystemTrayIcon> tray_;
+  std::function<void(int)> deliver_;
+};
+
+}  // namespace lotwarden
