@@ -37,6 +37,7 @@ using namespace std::chrono_literals;
 
 constexpr int kWaitMs = 10'000;  // bound on every wait for an outcome
 constexpr std::int64_t kSmallLimit = 64 * 1024;
+constexpr std::int64_t kSixteenMebibytes = 16 * 1024 * 1024;
 
 // The request head as the server received it, split into request line and header lines.
 struct Request {
@@ -450,10 +451,9 @@ TEST_F(QtTransferTest, BodyOverTheLimitIsAbandoned) {
 }
 
 TEST_F(QtTransferTest, DefaultBodyLimitIsSixteenMebibytes) {
-  const std::int64_t limit = 16 * 1024 * 1024;
-  ScriptedServer server([limit](QTcpSocket& socket, const Request& request) {
+  ScriptedServer server([](QTcpSocket& socket, const Request& request) {
     const bool over = request.line.contains("/over ");
-    socket.write(Response("HTTP/1.1 200 OK", QByteArray(limit + (over ? 1 : 0), 'a')));
+    socket.write(Response("HTTP/1.1 200 OK", QByteArray(kSixteenMebibytes + (over ? 1 : 0), 'a')));
   });
   ProxyThrough(server.port());
   auto transfer = MakeTransfer();
@@ -465,7 +465,7 @@ TEST_F(QtTransferTest, DefaultBodyLimitIsSixteenMebibytes) {
   Execute(*transfer, u"at");
   const Outcome outcome = NextOutcome();
   EXPECT_EQ(outcome.state, kTransferResponseCompleted);
-  EXPECT_EQ(outcome.body.size(), static_cast<std::size_t>(limit));
+  EXPECT_EQ(outcome.body.size(), static_cast<std::size_t>(kSixteenMebibytes));
 }
 
 TEST_F(QtTransferTest, SecondExecuteWhileOneIsOutstandingIsRefused) {
