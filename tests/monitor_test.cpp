@@ -1,0 +1,396 @@
+#include "monitor/monitor.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "monitor/urls.h"
+#include "tests/fake_window.h"
+#include "tests/fakes.h"
+
+namespace lotwarden {
+namespace {
+
+using std::chrono::minutes;
+using std::chrono::seconds;
+using testing::EucJp;
+using testing::FakeClock;
+using testing::FakeTransfer;
+using testing::FakeTray;
+using testing::FakeWindow;
+
+std::string ItemPage(std::string_view price, std::string_view timeLeft) {
+  return EucJp(std::string("<HTML><TITLE>Yahoo!オークション - Old camera</TITLE>\n") +
+               "<TR><TD>現在の価格</TD><TD><B>" + std::string(price) + "</B></TD></TR>\n" +
+               "<TR><TD>残り時間</TD><TD>" + std::string(timeLeft) + "</TD></TR>\n</HTML>\n");
+}
+
+class MonitorTest : public ::testing::Test {
+ protected:
+  MonitorTest() : clock(MakeLocalTime(2026, 12, 7, 9, 0, 0)) {}
+
+  // Moves the clock on by whole seconds, ticking once a second while the timer runs.
+  void RunSeconds(int count) {
+    for (int i = 0; i < count; ++i) {
+      clock.now += seconds{1};
+      if (window.timerOn) monitor.OnTick();
+    }
+  }
+  void RunUntil(int hour, int minute, int second = 0) {
+    const LocalSeconds target = std::chrono::floor<std::chrono::days>(clock.now) +
+                                std::chrono::hours{hour} + minutes{minute} + seconds{second};
+    RunSeconds(static_cast<int>((target - clock.now).count()));
+  }
+  // The site answers every request at once with `page`.
+  void AnswerWith(std::string page) {
+    transfer.respond = [this, page](const std::u16string&) {
+      monitor.CollectResponse(kTransferResponseCompleted, page);
+    };
+  }
+  size_t Count(const std::u16string& call) const {
+    return static_cast<size_t>(std::count(tray.calls.begin(), tray.calls.end(), call));
+  }
+
+  FakeWindow window;
+  FakeTransfer transfer;
+  FakeTray tray;
+  FakeClock clock;
+  Monitor monitor{window, transfer, tray, clock};
+};
+
+TEST_F(MonitorTest, StartAddsTheIconAndSchedulesTheFirstFetchOneIntervalAhead) {
+  window.auctionId = u"b123";
+  window.status = u"old";
+  monitor.state().faceColour = 14;
+  monitor.state().alert = true;
+  monitor.Start();
+  EXPECT_EQ(tray.calls, std::vector<std::u16string>{u"add:old"});
+  EXPECT_EQ(monitor.state().NextCheckText(), u"9:05");
+  EXPECT_EQ(monitor.state().faceColour, 7);
+  EXPECT_FALSE(monitor.state().alert);
+  EXPECT_TRUE(window.timerOn);
+
+  RunSeconds(1);  // the first tick draws at once, since lastMinute is empty
+  EXPECT_EQ(tray.calls,
+            (std::vector<std::u16string>{u"add:old", u"tip:old", u"draw:9:00", u"refresh"}));
+  RunUntil(9, 4, 59);
+  EXPECT_TRUE(transfer.urls.empty());
+  EXPECT_EQ(Count(u"refresh"), 5u);  // one minute work for each of 9:00 to 9:04
+  RunSeconds(1);
+  EXPECT_EQ(transfer.urls, std::vector<std::u16string>{ItemPageUrl(u"b123")});
+  EXPECT_EQ(monitor.state().NextCheckText(), u"9:10");
+}
+
+TEST_F(MonitorTest, TaskTrayFetchesAtOnceAndCountsTheNextFetchFromNow) {
+  monitor.Start();
+  RunUntil(9, 2, 30);
+  window.auctionId = u" b123 x";
+  window.slider = 7;
+  monitor.GoToTray();
+  EXPECT_EQ(transfer.urls, std::vector<std::u16string>{u"http://page.auctions.yahoo.co.jp/jp/"
+                                                       u"auction/ b123 x"});
+  EXPECT_EQ(monitor.state().savedInterval, 7);
+  EXPECT_EQ(monitor.state().NextCheckText(), u"9:09");
+  EXPECT_TRUE(monitor.state().busy);
+  EXPECT_TRUE(window.timerOn);  // on again although the request is outstanding
+}
+
+TEST_F(MonitorTest, TaskTrayWithAnEmptyIdStillSchedulesAndRunsTheTimer) {
+  monitor.Start();
+  monitor.GoToTray();
+  EXPECT_EQ(window.status, u"Please input AuctionID");
+  EXPECT_TRUE(transfer.urls.empty());
+  EXPECT_TRUE(window.timerOn);
+  EXPECT_FALSE(monitor.state().lastMinute.has_value());
+}
+
+TEST_F(MonitorTest, SliderChangeDoesNotMoveTheNextCheck) {
+  window.auctionId = u"b1";
+  monitor.Start();
+  RunSeconds(30);
+  window.slider = 1;
+  RunUntil(9, 4, 59);
+  EXPECT_TRUE(transfer.urls.empty());
+  EXPECT_EQ(monitor.state().NextCheckText(), u"9:05");
+  RunSeconds(1);
+  EXPECT_EQ(transfer.urls.size(), 1u);
+  EXPECT_EQ(monitor.state().NextCheckText(), u"9:06");  // the new interval counts from here
+}
+
+TEST_F(MonitorTest, AnEmptyIdMovesTheScheduleOnAndRedrawsOnTheNextTick) {
+  monitor.Start();
+  RunUntil(9, 5, 0);
+  EXPECT_EQ(window.status, u"Please input AuctionID");
+  EXPECT_EQ(monitor.state().NextCheckText(), u"9:10");
+  EXPECT_FALSE(monitor.state().lastMinute.has_value());
+  EXPECT_EQ(tray.calls.back(), u"refresh");
+  EXPECT_EQ(Count(u"draw:9:05"), 1u);  // drawn for the minute handled although emptied
+  RunSeconds(1);
+  EXPECT_EQ(Count(u"draw:9:05"), 2u);
+  EXPECT_EQ(Count(u"tip:Please input AuctionID"), 1u);
+  RunSeconds(1);
+  EXPECT_EQ(Count(u"draw:9:05"), 2u);
+}
+
+TEST_F(MonitorTest, AStandingAlertRunsTheMinuteWorkEverySecond) {
+  monitor.Start();
+  RunSeconds(1);
+  const size_t before = Count(u"draw:9:00");
+  monitor.state().alert = true;
+  RunSeconds(10);
+  EXPECT_EQ(Count(u"draw:9:00"), before + 10);
+  monitor.state().alert = false;
+  RunSeconds(10);
+  EXPECT_EQ(Count(u"draw:9:00"), before + 10);
+}
+
+TEST_F(MonitorTest, TheMinuteWorkCopiesTheTooltipFirstAndDrawsAfterTheFetch) {
+  window.auctionId = u"b1";
+  window.status = u"before";
+  AnswerWith(ItemPage("100 円", "3日"));
+  monitor.Start();
+  RunUntil(9, 5, 0);
+  const std::vector<std::u16string> tail(tray.calls.end() - 3, tray.calls.end());
+  EXPECT_EQ(tail, (std::vector<std::u16string>{u"tip:before", u"draw:9:05", u"refresh"}));
+  EXPECT_EQ(window.status, u"100 円/残り3日");
+  RunSeconds(1);  // the collection emptied lastMinute: the new status reaches the tooltip
+  EXPECT_EQ(tray.calls[tray.calls.size() - 3], u"tip:100 円/残り3日");
+}
+
+TEST_F(MonitorTest, AFetchDueWhileARequestIsOutstandingReportsMaybeError) {
+  window.auctionId = u"b1";
+  monitor.Start();
+  monitor.GoToTray();  // never answered; the timer runs again anyway
+  RunUntil(9, 5, 0);
+  EXPECT_EQ(transfer.urls.size(), 1u);
+  EXPECT_EQ(window.status, u"Maybe error");
+  EXPECT_FALSE(monitor.state().lastMinute.has_value());
+  EXPECT_EQ(monitor.state().NextCheckText(), u"9:10");
+  monitor.CollectResponse(kTransferError, "");
+  EXPECT_EQ(window.status, u"net error");
+  RunUntil(9, 10, 0);
+  EXPECT_EQ(transfer.urls.size(), 2u);
+}
+
+TEST_F(MonitorTest, CollectingEndsTheRequestWhateverItsOutcome) {
+  struct Case {
+    std::int16_t state;
+    std::string body;
+    std::u16string status;
+    bool ends;
+  };
+  const Case cases[] = {
+      {kTransferError, "", u"net error", true},
+      {kTransferResponseCompleted, "", u"ロードできていません.", true},
+      {kTransferResponseCompleted, ItemPage("12,000 円", "45&nbsp;分"), u"12,000 円/残り45分",
+       true},
+      {10, ItemPage("1 円", "1日"), u"before", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "state " << c.state << ", body of " << c.body.size());
+    FakeWindow w;
+    FakeTray t;
+    FakeTransfer x;
+    Monitor m{w, x, t, clock};
+    m.Start();
+    w.auctionId = u"b1";
+    m.StartFetch();
+    m.state().lastMinute = MinuteOf(clock.now);
+    w.status = u"before";
+    EXPECT_FALSE(w.timerOn);
+    EXPECT_TRUE(m.state().busy);
+    m.CollectResponse(c.state, c.body);
+    EXPECT_EQ(w.status, c.status);
+    EXPECT_EQ(m.state().busy, !c.ends);
+    EXPECT_EQ(w.timerOn, c.ends);
+    EXPECT_EQ(m.state().lastMinute.has_value(), !c.ends);
+  }
+}
+
+TEST_F(MonitorTest, TheStatusIsInPlaceBeforeAnotherFetchCanStart) {
+  // The login page runs "Open URL" inside the collection; a fetch started from there must
+  // find the request still counted as outstanding.
+  FakeTransfer x;
+  FakeTray t;
+  struct Reentrant : FakeWindow {
+    Monitor* monitor = nullptr;
+    void OpenUrl() override {
+      FakeWindow::OpenUrl();
+      monitor->StartFetch();
+    }
+  } window2;
+  Monitor m2{window2, x, t, clock};
+  window2.monitor = &m2;
+  window2.auctionId = u"b1";
+  m2.StartFetch();
+  m2.CollectResponse(kTransferResponseCompleted,
+                     EucJp("IDとパスワードを入力してログインしてください"));
+  EXPECT_EQ(x.urls.size(), 1u);
+  EXPECT_EQ(window2.openUrlCalls, 1);
+  EXPECT_EQ(window2.status, u"YAHOO!オークションにログオンしてください．");
+  EXPECT_FALSE(m2.state().busy);
+}
+
+TEST_F(MonitorTest, IdChangeClearsTheAlertTheCaptionsAndTheHandledMinute) {
+  monitor.Start();
+  RunSeconds(1);
+  monitor.state().alert = true;
+  window.status = u"s";
+  window.currentBid = u"100 円";
+  monitor.IdChanged();
+  EXPECT_FALSE(monitor.state().alert);
+  EXPECT_EQ(window.status, u"");
+  EXPECT_EQ(window.currentBid, u"");
+  EXPECT_FALSE(monitor.state().lastMinute.has_value());
+}
+
+TEST_F(MonitorTest, TheScheduleCarriesOverMidnight) {
+  clock.now = MakeLocalTime(2026, 12, 31, 23, 50, 0);
+  AnswerWith(ItemPage("100 円", "3日"));
+  monitor.Start();
+  RunUntil(23, 58, 0);
+  window.auctionId = u"b1";
+  monitor.GoToTray();
+  EXPECT_EQ(monitor.state().NextCheckText(), u"0:03");
+  RunSeconds(60 * 12);                  // to 0:10 on the next day
+  ASSERT_EQ(transfer.urls.size(), 3u);  // 23:58 (TaskTray), 0:03, 0:08
+  EXPECT_EQ(monitor.state().NextCheckText(), u"0:13");
+  EXPECT_EQ(monitor.state().nextCheck, MinuteOf(MakeLocalTime(2027, 1, 1, 0, 13)));
+}
+
+TEST_F(MonitorTest, APassedCheckIsDueAtOnceAfterASleep) {
+  window.auctionId = u"b1";
+  AnswerWith(ItemPage("100 円", "3日"));
+  monitor.Start();
+  RunSeconds(1);
+  clock.now = MakeLocalTime(2026, 12, 8, 15, 0, 20);  // woke up the next day
+  RunSeconds(1);
+  EXPECT_EQ(transfer.urls.size(), 1u);
+  EXPECT_EQ(monitor.state().NextCheckText(), u"15:05");
+}
+
+TEST_F(MonitorTest, ACheckFurtherAheadThanAnyIntervalMeansTheClockWasSetBack) {
+  window.auctionId = u"b1";
+  window.slider = 30;
+  AnswerWith(ItemPage("100 円", "3日"));
+  monitor.Start();  // next check 9:30
+  RunSeconds(1);
+  clock.now -= minutes{1};  // 31 minutes ahead: still waits
+  RunSeconds(1);
+  EXPECT_TRUE(transfer.urls.empty());
+  clock.now -= std::chrono::hours{1};
+  RunSeconds(1);
+  EXPECT_EQ(transfer.urls.size(), 1u);
+  EXPECT_EQ(monitor.state().NextCheckText(), u"8:29");
+}
+
+// A week of one tick a second against a site whose auction ends every evening at 21:00,
+// reports "終了" for ten minutes and is then listed again until the next evening.
+class SimulatedWeek : public MonitorTest {
+ protected:
+  static constexpr int kSaved = 5;
+
+  std::string PageAt(LocalSeconds now) {
+    const LocalSeconds day = std::chrono::floor<std::chrono::days>(now);
+    LocalSeconds end = day + std::chrono::hours{21};
+    if (now >= end + minutes{10}) end += std::chrono::days{1};
+    const auto left = std::chrono::duration_cast<seconds>(end - now).count();
+    std::string text;
+    if (left <= 0) {
+      text = "終了";
+    } else if (left >= 3600) {
+      text = std::to_string(left / 3600) + "時間";
+    } else {
+      text = std::to_string(left / 60) + "&nbsp;分" + std::to_string(left % 60) + "秒";
+    }
+    // The price rises every hour, so the alert comes and goes.
+    const auto hours = std::chrono::floor<std::chrono::hours>(now).time_since_epoch().count();
+    return ItemPage(std::to_string(hours % 1000) + ",000 円", text);
+  }
+
+  // When the next fetch must come, from the fetch at `at` (the minute of a tick at second 0)
+  // with the interval in force then; updates `interval` as the page makes it change.
+  static LocalMinute Expected(LocalMinute at, int& interval, const std::u16string& status) {
+    LocalMinute next = at + minutes{interval};
+    if (status.find(u"/終了") != std::u16string::npos) {
+      interval = kSaved;
+    } else if (const size_t p = status.find(u"分"); p != std::u16string::npos) {
+      const size_t from = status.find(u"/残り") + 3;
+      const int left = std::stoi(std::string(status.begin() + static_cast<long>(from),
+                                             status.begin() + static_cast<long>(p)));
+      if (interval >= left) {
+        interval = std::max(1, left / 2);
+        next = at + minutes{interval};
+      }
+    }
+    return next;
+  }
+};
+
+TEST_F(SimulatedWeek, EveryFetchComesOnItsMinute) {
+  struct Fetch {
+    LocalSeconds at;
+    std::u16string status;
+  };
+  std::vector<Fetch> fetches;
+  tray.record = false;
+  transfer.respond = [&](const std::u16string&) {
+    monitor.CollectResponse(kTransferResponseCompleted, PageAt(clock.now));
+    fetches.push_back({clock.now, window.status});
+  };
+  clock.now = MakeLocalTime(2026, 12, 7, 8, 0, 0);
+  window.auctionId = u"b1";
+  window.slider = kSaved;
+  monitor.Start();
+  RunSeconds(30);
+  monitor.GoToTray();
+
+  // Clock disruptions: a six-hour sleep, and the clock set back an hour.
+  const LocalSeconds sleepStart = MakeLocalTime(2026, 12, 9, 1, 0, 0);
+  const LocalSeconds wake = MakeLocalTime(2026, 12, 9, 7, 0, 0);
+  const LocalSeconds setBackAt = MakeLocalTime(2026, 12, 11, 12, 0, 30);
+  const LocalSeconds end = MakeLocalTime(2026, 12, 14, 8, 0, 0);
+  bool setBack = false;
+  while (clock.now < end) {
+    if (clock.now == sleepStart) clock.now = wake;
+    if (clock.now == setBackAt && !setBack) {
+      clock.now -= std::chrono::hours{1};
+      setBack = true;
+    }
+    RunSeconds(1);
+  }
+
+  int interval = kSaved;
+  size_t checked = 0;
+  for (size_t i = 0; i + 1 < fetches.size(); ++i) {
+    const LocalMinute expected = Expected(MinuteOf(fetches[i].at), interval, fetches[i].status);
+    const LocalSeconds actual = fetches[i + 1].at;
+    SCOPED_TRACE(::testing::Message() << "fetch " << i + 1);
+    if (fetches[i].at < sleepStart && actual > sleepStart) {
+      EXPECT_EQ(actual, wake + seconds{1});  // a passed check is due on waking
+      continue;
+    }
+    if (actual < fetches[i].at) {  // the clock was set back: the check is due at once
+      EXPECT_EQ(actual, setBackAt - std::chrono::hours{1} + seconds{1});
+      continue;
+    }
+    EXPECT_EQ(actual, LocalSeconds{expected});
+    ++checked;
+  }
+  EXPECT_GT(checked, 7u * 24 * 60 / kSaved - 100);
+
+  // One evening in full: the interval halves as the end nears and comes back after it.
+  std::vector<std::u16string> evening;
+  for (const Fetch& f : fetches) {
+    if (f.at >= MakeLocalTime(2026, 12, 7, 20, 50) && f.at <= MakeLocalTime(2026, 12, 7, 21, 16))
+      evening.push_back(HourMinute(f.at) + u" " + f.status.substr(f.status.find(u'/')));
+  }
+  EXPECT_EQ(evening, (std::vector<std::u16string>{u"20:50 /残り10分0秒", u"20:55 /残り5分0秒",
+                                                  u"20:57 /残り3分0秒", u"20:59 /残り1分0秒",
+                                                  u"21:00 /終了", u"21:01 /終了", u"21:06 /終了",
+                                                  u"21:11 /残り23時間", u"21:16 /残り23時間"}));
+  EXPECT_EQ(window.slider, kSaved);
+}
+
+}  // namespace
+}  // namespace lotwarden
