@@ -33,23 +33,17 @@ fail() {
   exit 1
 }
 
-# A display nobody uses.
-display=""
-for n in $(seq 91 160); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-    display="$n"
-    break
-  fi
-done
-[ -n "$display" ] || fail "no free X display"
-Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# Xvfb picks a free display itself and writes its number once it accepts clients.
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-export DISPLAY=":$display"
 for _ in $(seq 100); do
-  xdotool getdisplaygeometry >/dev/null 2>&1 && break
+  [ -s "$work/display" ] && break
   sleep 0.1
 done
-xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
+display="$(head -n 1 "$work/display" 2>/dev/null)"
+[ -n "$display" ] || fail "Xvfb did not start"
+export DISPLAY=":$display"
+xdotool getdisplaygeometry >/dev/null 2>&1 || fail "no X display at $DISPLAY"
 xdotool mousemove 400 300
 
 trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
