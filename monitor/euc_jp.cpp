@@ -56,18 +56,42 @@ const PairTable& Pairs() {
 }
 
 // Decodes the steps that start before `stop` (a pair at stop - 1 still takes its second byte
-// and an ASCII run may go up to 15 bytes past it), reading no byte at or past `end`. Writes
-// at most one character per byte consumed and, ASCII runs aside, no further than that: the
-// caller gives room for (bytes consumed) + 16 characters. Returns the new read position.
+// and an ASCII run may go up to 31 bytes past it), reading no byte at or past `end`. Writes
+// one character per byte consumed at most, but block stores may write up to 32 characters
+// ahead: the caller gives room for (bytes before `stop`) + 32 characters. Returns the new read
+// position.
 const std::uint8_t* DecodeSteps(const std::uint8_t* p, const std::uint8_t* stop,
                                 const std::uint8_t* end, const char16_t* pairs, char16_t*& out) {
   char16_t* o = out;
   while (p < stop) {
+#if defined(LOTWARDEN_DECODE_SSE2)
+    // Long ASCII runs, 32 bytes at a time.
+    const __m128i zero = _mm_setzero_si128();
+    while (end - p >= 32 && p < stop) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+      if (_mm_movemask_epi8(_mm_or_si128(a, b)) != 0) break;
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_unpacklo_epi8(a, zero));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 8), _mm_unpackhi_epi8(a, zero));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 16), _mm_unpacklo_epi8(b, zero));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 24), _mm_unpackhi_epi8(b, zero));
+      p += 32;
+      o += 32;
+    }
+    if (p >= stop) break;
+#endif
     if (end - p >= 16) {
 #if defined(LOTWARDEN_DECODE_SSE2)
       const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
       const int high = _mm_movemask_epi8(bytes);
-      const __m128i zero = _mm_setzero_si128();
+      if (high == 0xFFFF) {
+        // Sixteen lead and second bytes: eight pairs.
+        for (int k = 0; k < 8; ++k)
+          o[k] = pairs[(p[2 * k] - 0x80) << 8 | p[2 * k + 1]];
+        p += 16;
+        o += 8;
+        continue;
+      }
       _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_unpacklo_epi8(bytes, zero));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 8), _mm_unpackhi_epi8(bytes, zero));
       const int ascii = high == 0 ? 16 : __builtin_ctz(static_cast<unsigned>(high));
@@ -128,7 +152,7 @@ std::u16string DecodeEucJp(std::string_view bytes) {
   // Decode through a small buffer that stays in cache, so the text's storage is written once
   // rather than zero-filled first.
   constexpr std::size_t kSlice = 4096;
-  std::array<char16_t, kSlice + 16> buffer;
+  std::array<char16_t, kSlice + 32> buffer;
   while (p < end) {
     const std::uint8_t* const stop =
         end - p > static_cast<std::ptrdiff_t>(kSlice) ? p + kSlice : end;
