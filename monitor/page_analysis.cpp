@@ -1,38 +1,116 @@
 #include "monitor/page_analysis.h"
 
+#include <array>
+#include <cstdint>
+
 #include "monitor/interval.h"
 #include "monitor/japanese_text.h"
 
 namespace lotwarden {
 namespace {
 
-// The site's own sentences, in half-width form; the page may spell their katakana in either
-// width.
-constexpr std::u16string_view kLoginPage = u"IDとﾊﾟｽﾜｰﾄﾞを入力してﾛｸﾞｲﾝしてください";
-constexpr std::u16string_view kNoSuchAuction = u"指定されたﾄﾞｷｭﾒﾝﾄは存在しません";
-constexpr std::u16string_view kNoAccess = u"ｱｸｾｽできませんでした";
+constexpr size_t kNotFound = std::u16string_view::npos;
 
-// A match in the half-width form always starts at the base of a character's form, never at a
-// sound mark that follows it, so each position of the page is tried once.
-constexpr bool StartsWithBase(std::u16string_view sentence) {
-  return sentence.front() != u'ﾞ' && sentence.front() != u'ﾟ';
+// Pages run to some hundred thousand characters and are searched several times, so the scans
+// test fixed-size blocks for any of a few characters in a form that vectorises, and look at
+// single characters only inside a block that holds one.
+constexpr size_t kBlock = 32;
+
+template <size_t N>
+bool BlockHoldsAny(const char16_t* block, const std::array<char16_t, N>& wanted) {
+  std::uint16_t hits = 0;
+  for (const char16_t c : wanted) {
+    for (size_t j = 0; j < kBlock; ++j)
+      hits = static_cast<std::uint16_t>(hits | (block[j] == c));
+  }
+  return hits != 0;
 }
-static_assert(StartsWithBase(kLoginPage) && StartsWithBase(kNoSuchAuction) &&
-              StartsWithBase(kNoAccess));
 
-// Whether the half-width form of `text` from position `at` (0-based) starts with `sentence`.
-bool HalfWidthStartsWith(std::u16string_view text, size_t at, std::u16string_view sentence) {
-  size_t matched = 0;
+// The position of the first of the `wanted` characters at or after `from`, or kNotFound.
+template <size_t N>
+size_t FindAnyOf(std::u16string_view text, const std::array<char16_t, N>& wanted, size_t from) {
+  size_t at = from;
+  while (at + kBlock <= text.size() && !BlockHoldsAny(text.data() + at, wanted))
+    at += kBlock;
   for (; at < text.size(); ++at) {
-    const HalfWidthForm form = HalfWidthOf(text[at]);
-    if (form.base != sentence[matched]) return false;
-    if (++matched == sentence.size()) return true;
-    if (form.mark != 0) {
-      if (form.mark != sentence[matched]) return false;
-      if (++matched == sentence.size()) return true;
+    for (const char16_t c : wanted) {
+      if (text[at] == c) return at;
     }
   }
-  return false;
+  return kNotFound;
+}
+
+// The position of the first occurrence of `what` at or after `from`, or kNotFound.
+size_t FindText(std::u16string_view text, std::u16string_view what, size_t from) {
+  const std::array<char16_t, 1> first{what.front()};
+  for (size_t at = FindAnyOf(text, first, from); at != kNotFound && what.size() <= text.size() - at;
+       at = FindAnyOf(text, first, at + 1)) {
+    if (text.substr(at, what.size()) == what) return at;
+  }
+  return kNotFound;
+}
+
+// The site's own sentences, in half-width form; the page may spell their katakana in either
+// width. Each is found through an anchor: its first kanji, or failing that its first hiragana,
+// a character that is its own half-width form and the form of no other character, so that it
+// can be looked for in the page as it stands; the half-width form is then compared on both
+// sides of it.
+struct Sentence {
+  std::u16string_view text;
+  size_t anchor;
+};
+
+constexpr bool IsKanji(char16_t c) {
+  return c >= 0x4E00 && c <= 0x9FFF;
+}
+constexpr bool IsHiragana(char16_t c) {
+  return c >= 0x3041 && c <= 0x3096;
+}
+
+constexpr Sentence WithAnchor(std::u16string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (IsKanji(text[i])) return {text, i};
+  }
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (IsHiragana(text[i])) return {text, i};
+  }
+  return {text, kNotFound};
+}
+
+constexpr Sentence kLoginPage = WithAnchor(u"IDとﾊﾟｽﾜｰﾄﾞを入力してﾛｸﾞｲﾝしてください");
+constexpr Sentence kNoSuchAuction = WithAnchor(u"指定されたﾄﾞｷｭﾒﾝﾄは存在しません");
+constexpr Sentence kNoAccess = WithAnchor(u"ｱｸｾｽできませんでした");
+static_assert(kLoginPage.anchor != kNotFound && kNoSuchAuction.anchor != kNotFound &&
+              kNoAccess.anchor != kNotFound);
+
+// Whether the half-width form of `text` from position `at` on starts with `expected`.
+bool HalfWidthStartsWith(std::u16string_view text, size_t at, std::u16string_view expected) {
+  size_t matched = 0;
+  for (; matched < expected.size() && at < text.size(); ++at) {
+    const HalfWidthForm form = HalfWidthOf(text[at]);
+    if (form.base != expected[matched++]) return false;
+    if (form.mark != 0 && matched < expected.size() && form.mark != expected[matched++]) {
+      return false;
+    }
+  }
+  return matched == expected.size();
+}
+
+// Whether the half-width form of the part of `text` before position `end` ends with `expected`.
+bool HalfWidthEndsWith(std::u16string_view text, size_t end, std::u16string_view expected) {
+  size_t left = expected.size();
+  for (; left > 0 && end > 0; --end) {
+    const HalfWidthForm form = HalfWidthOf(text[end - 1]);
+    if (form.mark != 0 && form.mark != expected[--left]) return false;
+    if (left > 0 && form.base != expected[--left]) return false;
+  }
+  return left == 0;
+}
+
+// Whether the anchor character at `at` lies inside the sentence in the half-width form.
+bool SentenceAround(std::u16string_view text, size_t at, const Sentence& sentence) {
+  return HalfWidthEndsWith(text, at, sentence.text.substr(0, sentence.anchor)) &&
+         HalfWidthStartsWith(text, at, sentence.text.substr(sentence.anchor));
 }
 
 struct SiteMessages {
@@ -41,20 +119,21 @@ struct SiteMessages {
   bool noAccess = false;
 };
 
-// Looks for the three sentences in the half-width form of `text` in one pass, converting
-// characters as they are compared instead of building that form.
+// Looks for the three sentences in the half-width form of `text` in one pass, without building
+// that form.
 SiteMessages FindSiteMessages(std::u16string_view text) {
+  const std::array<char16_t, 3> anchors{kLoginPage.text[kLoginPage.anchor],
+                                        kNoSuchAuction.text[kNoSuchAuction.anchor],
+                                        kNoAccess.text[kNoAccess.anchor]};
   SiteMessages found;
-  for (size_t at = 0; at < text.size(); ++at) {
+  for (size_t at = FindAnyOf(text, anchors, 0); at != kNotFound;
+       at = FindAnyOf(text, anchors, at + 1)) {
     const char16_t c = text[at];
-    const char16_t first = c < 0x3000 ? c : HalfWidthOf(c).base;
-    if (first == kLoginPage.front()) {
-      found.loginPage = found.loginPage || HalfWidthStartsWith(text, at, kLoginPage);
-    } else if (first == kNoSuchAuction.front()) {
-      found.noSuchAuction = found.noSuchAuction || HalfWidthStartsWith(text, at, kNoSuchAuction);
-    } else if (first == kNoAccess.front()) {
-      found.noAccess = found.noAccess || HalfWidthStartsWith(text, at, kNoAccess);
+    if (c == anchors[0] && !found.loginPage) found.loginPage = SentenceAround(text, at, kLoginPage);
+    if (c == anchors[1] && !found.noSuchAuction) {
+      found.noSuchAuction = SentenceAround(text, at, kNoSuchAuction);
     }
+    if (c == anchors[2] && !found.noAccess) found.noAccess = SentenceAround(text, at, kNoAccess);
   }
   return found;
 }
@@ -69,11 +148,10 @@ class PageText {
   char16_t At(size_t position) const { return text_[position - 1]; }
 
   // The first occurrence of `what` starting at `from` or later.
-  template <typename What>
-  size_t Find(What what, size_t from) const {
+  size_t Find(std::u16string_view what, size_t from) const {
     if (from > text_.size()) return 0;
-    const size_t at = text_.find(what, from - 1);
-    return at == std::u16string_view::npos ? 0 : at + 1;
+    const size_t at = FindText(text_, what, from - 1);
+    return at == kNotFound ? 0 : at + 1;
   }
 
   // `count` characters from `start`; shorter where the text ends first.
@@ -101,14 +179,14 @@ std::u16string_view PriceOf(const PageText& page) {
 // The first text after the run of tags that follows the time-left label.
 std::u16string_view TimeLeftOf(const PageText& page) {
   const size_t label = page.Find(u"残り時間", 1);
-  size_t start = page.Find(u'<', label + 1);
+  size_t start = page.Find(u"<", label + 1);
   if (start == 0) return {};
   while (start <= page.size() && page.At(start) == u'<') {
-    const size_t close = page.Find(u'>', start);
+    const size_t close = page.Find(u">", start);
     if (close == 0) return {};  // an unclosed tag: no text follows it
     start = close + 1;
   }
-  const size_t end = page.Find(u'<', start);
+  const size_t end = page.Find(u"<", start);
   return end == 0 ? std::u16string_view{} : page.Mid(start, end - start);
 }
 
@@ -129,9 +207,9 @@ std::u16string WithoutFirstEntity(std::u16string_view piece) {
 std::u16string_view TitleOf(const PageText& page) {
   const size_t afterTag = page.Find(u"<TITLE>", 1) + kTitleTagLength;
   const size_t afterSite = page.Find(u"YAHOO", afterTag) + kSiteNameLength;
-  const size_t dash = page.Find(u'-', afterSite);
+  const size_t dash = page.Find(u"-", afterSite);
   // The dash and the space behind it are not part of the title.
-  const size_t end = page.Find(u'<', dash + 2);
+  const size_t end = page.Find(u"<", dash + 2);
   return end == 0 ? std::u16string_view{} : page.Mid(dash + 2, end - dash - 2);
 }
 
