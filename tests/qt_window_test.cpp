@@ -443,6 +443,8 @@ class ProgramTest : public ::testing::Test {
         "<TABLE><TR><TD>現在の価格</TD><TD><B>12,000 円</B></TD></TR>\n"
         "<TR><TD>残り時間</TD><TD>45&nbsp;分</TD></TR></TABLE>\n"
         "</BODY></HTML>\n");
+    // As on a desktop with a notification area, so "TaskTray" hides the window.
+    program.window().SetTray([] { return true; }, [] {});
   }
 
   MainWindow& window() { return program.window(); }
@@ -556,6 +558,21 @@ TEST_F(ProgramTest, HidingAndShowingKeepsEveryValue) {
   EXPECT_TRUE(window().IsChecked(2));
   EXPECT_EQ(window().StatusCaption(), u"/残り45分/OLD CAMERA");
   EXPECT_TRUE(Control<QTimer>(window(), "Timer1")->isActive());
+}
+
+TEST_F(ProgramTest, WithoutANotificationAreaTheWindowStaysAndItsTitleShowsTheStatus) {
+  program.window().SetTray([] { return false; }, [] {});
+  window().show();
+  EXPECT_EQ(window().windowTitle(), QStringLiteral("Lotwarden"));
+  QTest::mouseClick(Control<QPushButton>(window(), "StayInTaskBar"), Qt::LeftButton);
+  EXPECT_TRUE(window().isVisible());
+  EXPECT_EQ(window().windowTitle(), QStringLiteral("Lotwarden - Please input AuctionID"));
+  Control<QLineEdit>(window(), "A_ID")->setText(QStringLiteral("x1"));
+  EXPECT_EQ(window().windowTitle(), QStringLiteral("Lotwarden"));
+  QTest::mouseClick(Control<QPushButton>(window(), "StayInTaskBar"), Qt::LeftButton);
+  ASSERT_TRUE(WaitForStatusChange(u""));
+  EXPECT_TRUE(window().isVisible());
+  EXPECT_EQ(window().windowTitle(), QStringLiteral("Lotwarden - 12,000 円/残り45分"));
 }
 
 TEST_F(ProgramTest, ARefusedConnectionReadsNetError) {

@@ -1,12 +1,17 @@
 #include "window/main_window.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSlider>
@@ -16,6 +21,7 @@
 
 #include "monitor/monitor.h"
 #include "monitor/urls.h"
+#include "tray/qt/qt_clock_surface.h"
 
 namespace lotwarden {
 namespace {
@@ -37,6 +43,10 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
 
 }  // namespace
 
+void OpenInBrowser(const std::u16string& url) {
+  QDesktopServices::openUrl(QUrl(QString::fromStdU16String(url)));
+}
+
 MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent,
               // No taskbar button (Tool), and a title bar with the close box only.
@@ -44,7 +54,12 @@ MainWindow::MainWindow(QWidget* parent)
                   Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("clock"));
   setWindowTitle(QString::fromLatin1(kTitle));
+  setWindowIcon(ClockFaceWindowIcon());
   setFixedSize(TwipsToDip(1980), TwipsToDip(1530));
+  // A small dialog font, as the layout's sizes expect; the controls all inherit it.
+  QFont dialogFont = font();
+  dialogFont.setPointSizeF(8);
+  setFont(dialogFont);
 
   struct Caption {
     const char* text;
@@ -107,6 +122,9 @@ MainWindow::MainWindow(QWidget* parent)
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(1000);
+  // A coarse timer may drift by tens of milliseconds a tick; the blink and the
+  // acknowledgement of an alert should keep to the second.
+  Timer1->setTimerType(Qt::PreciseTimer);
 
   setTabOrder(A_ID, Slider1);
   setTabOrder(Slider1, Check1[0]);
@@ -119,6 +137,27 @@ MainWindow::MainWindow(QWidget* parent)
   connect(Slider1, &QSlider::valueChanged, int_time, qOverload<int>(&QLabel::setNum));
   connect(StayInTaskBar, &QPushButton::clicked, this, &MainWindow::GoToTray);
   connect(Timer1, &QTimer::timeout, this, &MainWindow::Tick);
+
+  // The popup menu; it is never a menu bar.
+  menu = new QMenu(QStringLiteral("Menu"), this);
+  menu->setObjectName(QStringLiteral("menu"));
+  struct Command {
+    const char* name;
+    const char* caption;
+    void (MainWindow::*run)();
+  };
+  static constexpr Command kCommands[] = {
+      {"Open_WatchList", "Open WatchList", &MainWindow::OpenWatchList},
+      {"open_url", "Open URL", &MainWindow::OpenUrl},
+      {"GetIDfromClipBoard", "ClipBoard", &MainWindow::GetIDfromClipBoard},
+      {"config", "Config.", &MainWindow::Config},
+      {"End", "End", &MainWindow::End},
+  };
+  for (const Command& command : kCommands) {
+    QAction* action = menu->addAction(QString::fromLatin1(command.caption));
+    action->setObjectName(QString::fromLatin1(command.name));
+    connect(action, &QAction::triggered, this, command.run);
+  }
 }
 
 MainWindow::~MainWindow() = default;
@@ -137,8 +176,50 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  // A Tool window does not count as the last window closed, so end the program here.
+  // The close box ends the program like "End", so no icon is left behind. A Tool window
+  // does not count as the last window closed, so the program is ended here.
   event->accept();
+  End();
+}
+
+void MainWindow::SetTray(std::function<bool()> available, std::function<void()> remove) {
+  trayAvailable_ = std::move(available);
+  removeTrayIcon_ = std::move(remove);
+  ShowStatusInTitle();
+}
+
+void MainWindow::ShowStatusInTitle() {
+  // Where there is no notification area, the title stands in for the tooltip.
+  const QString status = Label2->text();
+  setWindowTitle(TrayAvailable() || status.isEmpty()
+                     ? QString::fromLatin1(kTitle)
+                     : QString::fromLatin1(kTitle) + QStringLiteral(" - ") + status);
+}
+
+void MainWindow::OpenWatchList() {
+  OpenInBrowser(WatchListUrl());
+}
+
+void MainWindow::GetIDfromClipBoard() {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  if (data == nullptr || !data->hasText()) return;
+  const QString text = data->text();
+  if (text == A_ID->text()) {
+    IdChanged();  // the same ID: no text change, but the edit's steps still run
+  } else {
+    A_ID->setText(text);
+  }
+  if (monitor_ != nullptr) monitor_->StartFetch();
+}
+
+void MainWindow::Config() {
+  show();
+}
+
+void MainWindow::End() {
+  if (removeTrayIcon_) removeTrayIcon_();
+  hide();
+  // Leaves the event loop: the timer stops and an outstanding request is abandoned.
   QCoreApplication::exit(0);
 }
 
@@ -148,7 +229,9 @@ void MainWindow::TransferReported(std::int16_t transferState, std::string_view b
 
 void MainWindow::GoToTray() {
   if (monitor_ != nullptr) monitor_->GoToTray();
-  hide();
+  // Without a notification area a hidden window (with no taskbar button) could never be
+  // reached again, so it stays shown.
+  if (TrayAvailable()) hide();
 }
 
 void MainWindow::Tick() {
@@ -169,6 +252,7 @@ std::u16string MainWindow::StatusCaption() const {
 
 void MainWindow::SetStatusCaption(const std::u16string& text) {
   Label2->setText(QString::fromStdU16String(text));
+  ShowStatusInTitle();
 }
 
 std::u16string MainWindow::CurrentBidCaption() const {
@@ -209,8 +293,7 @@ void MainWindow::OpenUrl() {
     box.exec();
     return;
   }
-  // Whether a browser opened is not examined.
-  QDesktopServices::openUrl(QUrl(QString::fromStdU16String(ItemPageUrl(id.toStdU16String()))));
+  OpenInBrowser(ItemPageUrl(id.toStdU16String()));
 }
 
 }  // namespace lotwarden

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,7 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QSlider;
 class QTimer;
@@ -25,9 +27,14 @@ constexpr int TwipsToDip(int twips) {
   return (twips * 2 + 15) / 30;
 }
 
+// Opens a URL with the user's default handler (the web browser), without waiting for it;
+// a failure is silent.
+void OpenInBrowser(const std::u16string& url);
+
 // The program's one window, `clock`: the auction ID, the interval slider, the three status
-// check boxes and "TaskTray", plus the hidden status and current-bid labels and the
-// one-second timer. Its events go to the monitor once one is attached.
+// check boxes and "TaskTray", plus the hidden status and current-bid labels, the
+// one-second timer and the popup menu with its commands. Its events go to the monitor once
+// one is attached.
 class MainWindow : public QWidget, public WindowControls {
   Q_OBJECT
 
@@ -41,6 +48,17 @@ class MainWindow : public QWidget, public WindowControls {
   void Load();
   // The transfer's outcome, handed on to the monitor.
   void TransferReported(std::int16_t transferState, std::string_view body);
+
+  // The notification area: whether the desktop has one now, and how to take the icon out
+  // of it. Without one the window never hides and shows the status in its title.
+  void SetTray(std::function<bool()> available, std::function<void()> remove);
+
+  // The popup menu that the tray icon opens, and its commands.
+  QMenu* popupMenu() const { return menu; }
+  void OpenWatchList();
+  void GetIDfromClipBoard();
+  void Config();
+  void End();
 
   // WindowControls
   std::u16string AuctionId() const override;
@@ -62,9 +80,13 @@ class MainWindow : public QWidget, public WindowControls {
   void GoToTray();
   void Tick();
   void IdChanged();
+  bool TrayAvailable() const { return trayAvailable_ && trayAvailable_(); }
+  void ShowStatusInTitle();
 
   Monitor* monitor_ = nullptr;
   bool loaded_ = false;
+  std::function<bool()> trayAvailable_;
+  std::function<void()> removeTrayIcon_;
 
   // Controls, named as the window names them; Label0 and Check1 are arrays by index.
   std::array<QLabel*, 6> Label0{};
@@ -76,6 +98,7 @@ class MainWindow : public QWidget, public WindowControls {
   QLabel* Label2 = nullptr;
   QLabel* Label3 = nullptr;
   QTimer* Timer1 = nullptr;
+  QMenu* menu = nullptr;
 };
 
 }  // namespace lotwarden

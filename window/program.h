@@ -2,13 +2,16 @@
 
 #include "monitor/monitor.h"
 #include "monitor/qt/qt_transfer.h"
+#include "tray/qt/qt_tray_menu_host.h"
+#include "tray/qt/qt_tray_presence.h"
+#include "tray/qt/tray_mouse_router.h"
 #include "window/main_window.h"
-#include "window/tray_placeholder.h"
 
 namespace lotwarden {
 
-// The program's objects wired together: the window, the HTTP transfer, the tray and the
-// monitor that handles their events. The clock is the caller's, so tests can set the time.
+// The program's objects wired together: the window, the HTTP transfer, the monitor that
+// handles their events, and the tray icon with its mouse actions. The clock is the
+// caller's, so tests can set the time.
 class Program {
  public:
   explicit Program(const Clock& clock);
@@ -19,12 +22,19 @@ class Program {
 
   MainWindow& window() { return window_; }
   Monitor& monitor() { return monitor_; }
+  QtTrayPresence& tray() { return tray_; }
+  // A mouse message over the tray icon (512 pointer movement, 513 left press, ...).
+  void OnTrayMouse(int message);
 
  private:
+  // Order matters: the monitor only keeps a reference to the tray, which is built after it
+  // from the monitor's state.
   MainWindow window_;
-  TrayPlaceholder tray_;
   QtTransfer transfer_;
   Monitor monitor_;
+  QtTrayPresence tray_;
+  QtTrayMenuHost menuHost_;
+  TrayMouseRouter mouse_;
 };
 
 }  // namespace lotwarden
