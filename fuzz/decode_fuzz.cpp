@@ -1,0 +1,30 @@
+// Decodes arbitrary bytes and checks the character count against the byte-count rule: a byte
+// 0x00-0x7F is one step of one byte, any other byte starts a step of two bytes (one byte when
+// it is the last), and every step gives exactly one character.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "monitor/euc_jp.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::u16string text =
+      lotwarden::DecodeEucJp(std::string_view(reinterpret_cast<const char*>(data), size));
+  std::size_t steps = 0;
+  for (std::size_t i = 0; i < size; i += data[i] < 0x80 ? 1 : 2)
+    ++steps;
+  if (text.size() != steps) std::abort();
+  // ASCII steps come through unchanged.
+  std::size_t k = 0;
+  for (std::size_t i = 0; i < size; ++k) {
+    if (data[i] < 0x80) {
+      if (text[k] != data[i]) std::abort();
+      i += 1;
+    } else {
+      i += 2;
+    }
+  }
+  return 0;
+}
