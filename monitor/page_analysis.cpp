@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 #include "monitor/interval.h"
 #include "monitor/japanese_text.h"
@@ -16,14 +17,21 @@ constexpr size_t kNotFound = std::u16string_view::npos;
 // single characters only inside a block that holds one.
 constexpr size_t kBlock = 32;
 
-template <size_t N>
-bool BlockHoldsAny(const char16_t* block, const std::array<char16_t, N>& wanted) {
+// One comparison per wanted character, written out, so that the loop over the block is the one
+// that vectorises.
+template <size_t N, size_t... K>
+bool BlockHoldsAny(const char16_t* block, const std::array<char16_t, N>& wanted,
+                   std::index_sequence<K...>) {
   std::uint16_t hits = 0;
-  for (const char16_t c : wanted) {
-    for (size_t j = 0; j < kBlock; ++j)
-      hits = static_cast<std::uint16_t>(hits | (block[j] == c));
+  for (size_t j = 0; j < kBlock; ++j) {
+    hits = static_cast<std::uint16_t>(hits | (... | (block[j] == wanted[K])));
   }
   return hits != 0;
+}
+
+template <size_t N>
+bool BlockHoldsAny(const char16_t* block, const std::array<char16_t, N>& wanted) {
+  return BlockHoldsAny(block, wanted, std::make_index_sequence<N>{});
 }
 
 // The position of the first of the `wanted` characters at or after `from`, or kNotFound.
@@ -40,12 +48,37 @@ size_t FindAnyOf(std::u16string_view text, const std::array<char16_t, N>& wanted
   return kNotFound;
 }
 
-// The position of the first occurrence of `what` at or after `from`, or kNotFound.
-size_t FindText(std::u16string_view text, std::u16string_view what, size_t from) {
-  const std::array<char16_t, 1> first{what.front()};
-  for (size_t at = FindAnyOf(text, first, from); at != kNotFound && what.size() <= text.size() - at;
+// Whether the upper-case form of `text` from `at` on starts with `what` (which is upper case).
+bool UpperStartsWith(std::u16string_view text, size_t at, std::u16string_view what) {
+  if (what.size() > text.size() - at) return false;
+  for (size_t k = 0; k < what.size(); ++k) {
+    if (UpperCase(text[at + k]) != what[k]) return false;
+  }
+  return true;
+}
+
+// The characters whose upper-case form is `c`, for the first character of a marker: the
+// markers begin with ASCII or Japanese, so an ASCII capital is the only one with a second.
+std::array<char16_t, 2> UpperSources(char16_t c) {
+  const bool capital = c >= u'A' && c <= u'Z';
+  return {c, capital ? static_cast<char16_t>(c + 0x20) : c};
+}
+
+// The position of the first occurrence of `what` (upper case) in the upper-case form of
+// `text` at or after `from`, or kNotFound.
+size_t FindUpper(std::u16string_view text, std::u16string_view what, size_t from) {
+  const std::array<char16_t, 2> first = UpperSources(what.front());
+  for (size_t at = FindAnyOf(text, first, from); at != kNotFound;
        at = FindAnyOf(text, first, at + 1)) {
-    if (text.substr(at, what.size()) == what) return at;
+    if (UpperStartsWith(text, at, what)) return at;
+  }
+  return kNotFound;
+}
+
+// The same, for the last occurrence.
+size_t FindLastUpper(std::u16string_view text, std::u16string_view what) {
+  for (size_t at = text.size(); at-- > 0;) {
+    if (UpperStartsWith(text, at, what)) return at;
   }
   return kNotFound;
 }
@@ -87,7 +120,7 @@ static_assert(kLoginPage.anchor != kNotFound && kNoSuchAuction.anchor != kNotFou
 bool HalfWidthStartsWith(std::u16string_view text, size_t at, std::u16string_view expected) {
   size_t matched = 0;
   for (; matched < expected.size() && at < text.size(); ++at) {
-    const HalfWidthForm form = HalfWidthOf(text[at]);
+    const HalfWidthForm form = HalfWidthOf(UpperCase(text[at]));
     if (form.base != expected[matched++]) return false;
     if (form.mark != 0 && matched < expected.size() && form.mark != expected[matched++]) {
       return false;
@@ -100,7 +133,7 @@ bool HalfWidthStartsWith(std::u16string_view text, size_t at, std::u16string_vie
 bool HalfWidthEndsWith(std::u16string_view text, size_t end, std::u16string_view expected) {
   size_t left = expected.size();
   for (; left > 0 && end > 0; --end) {
-    const HalfWidthForm form = HalfWidthOf(text[end - 1]);
+    const HalfWidthForm form = HalfWidthOf(UpperCase(text[end - 1]));
     if (form.mark != 0 && form.mark != expected[--left]) return false;
     if (left > 0 && form.base != expected[--left]) return false;
   }
@@ -138,26 +171,27 @@ SiteMessages FindSiteMessages(std::u16string_view text) {
   return found;
 }
 
-// The upper-cased page, read with 1-based positions where 0 means "not found", so that the
-// fixed offsets taken after a missing marker fall where they belong.
+// The page read as its upper-case form (which has the same length, character for character)
+// with 1-based positions where 0 means "not found", so that the fixed offsets taken after a
+// missing marker fall where they belong. Only the pieces copied out are upper-cased.
 class PageText {
  public:
   explicit PageText(std::u16string_view text) : text_(text) {}
 
   size_t size() const { return text_.size(); }
-  char16_t At(size_t position) const { return text_[position - 1]; }
+  char16_t At(size_t position) const { return UpperCase(text_[position - 1]); }
 
   // The first occurrence of `what` starting at `from` or later.
   size_t Find(std::u16string_view what, size_t from) const {
     if (from > text_.size()) return 0;
-    const size_t at = FindText(text_, what, from - 1);
+    const size_t at = FindUpper(text_, what, from - 1);
     return at == kNotFound ? 0 : at + 1;
   }
 
   // `count` characters from `start`; shorter where the text ends first.
-  std::u16string_view Mid(size_t start, size_t count) const {
+  std::u16string Mid(size_t start, size_t count) const {
     if (start > text_.size()) return {};
-    return text_.substr(start - 1, count);
+    return UpperCase(text_.substr(start - 1, count));
   }
 
  private:
@@ -169,15 +203,15 @@ constexpr size_t kTitleTagLength = std::u16string_view{u"<TITLE>"}.size();
 constexpr size_t kSiteNameLength = std::u16string_view{u"YAHOO"}.size();
 
 // The bold cell after the price label.
-std::u16string_view PriceOf(const PageText& page) {
+std::u16string PriceOf(const PageText& page) {
   const size_t label = page.Find(u"現在の価格", 1);
   const size_t start = page.Find(u"<TD><B>", label + 1) + kCellLength;
   const size_t end = page.Find(u"</B>", start);
-  return end == 0 ? std::u16string_view{} : page.Mid(start, end - start);
+  return end == 0 ? std::u16string{} : page.Mid(start, end - start);
 }
 
 // The first text after the run of tags that follows the time-left label.
-std::u16string_view TimeLeftOf(const PageText& page) {
+std::u16string TimeLeftOf(const PageText& page) {
   const size_t label = page.Find(u"残り時間", 1);
   size_t start = page.Find(u"<", label + 1);
   if (start == 0) return {};
@@ -187,7 +221,7 @@ std::u16string_view TimeLeftOf(const PageText& page) {
     start = close + 1;
   }
   const size_t end = page.Find(u"<", start);
-  return end == 0 ? std::u16string_view{} : page.Mid(start, end - start);
+  return end == 0 ? std::u16string{} : page.Mid(start, end - start);
 }
 
 // Drops the first entity: the part before the first "&" joined to the part after the first
@@ -204,35 +238,34 @@ std::u16string WithoutFirstEntity(std::u16string_view piece) {
 }
 
 // The title's text after "Yahoo!... - ", up to the next tag.
-std::u16string_view TitleOf(const PageText& page) {
+std::u16string TitleOf(const PageText& page) {
   const size_t afterTag = page.Find(u"<TITLE>", 1) + kTitleTagLength;
   const size_t afterSite = page.Find(u"YAHOO", afterTag) + kSiteNameLength;
   const size_t dash = page.Find(u"-", afterSite);
   // The dash and the space behind it are not part of the title.
   const size_t end = page.Find(u"<", dash + 2);
-  return end == 0 ? std::u16string_view{} : page.Mid(dash + 2, end - dash - 2);
+  return end == 0 ? std::u16string{} : page.Mid(dash + 2, end - dash - 2);
 }
 
 }  // namespace
 
 std::u16string AnalyzePage(std::u16string_view page, MonitorState& state, WindowControls& window,
                            LocalSeconds now) {
-  const std::u16string upper = UpperCase(page);
-  const SiteMessages messages = FindSiteMessages(upper);
+  const SiteMessages messages = FindSiteMessages(page);
   // The login page may come without "</HTML>"; it is recognised first.
   if (messages.loginPage) {
     window.OpenUrl();
     return u"YAHOO!オークションにログオンしてください．";
   }
   // The closing tag is near the end of a whole page, so look for it from there.
-  if (upper.rfind(u"</HTML>") == std::u16string::npos) return u"ロードできていません.";
+  if (FindLastUpper(page, u"</HTML>") == kNotFound) return u"ロードできていません.";
   if (messages.noSuchAuction) return u"オークションが存在しません.";
   if (messages.noAccess) return u"オークションにアクセスできません.";
 
-  const PageText text{upper};
+  const PageText text{page};
   std::u16string status;
   if (window.IsChecked(0)) {
-    const std::u16string price{PriceOf(text)};
+    const std::u16string price = PriceOf(text);
     // The current-bid caption is the only record of the last price seen.
     if (price != window.CurrentBidCaption()) {
       state.alert = true;
