@@ -24,7 +24,8 @@ bool BlockHoldsAny(const char16_t* block, const std::array<char16_t, N>& wanted,
                    std::index_sequence<K...>) {
   std::uint16_t hits = 0;
   for (size_t j = 0; j < kBlock; ++j) {
-    hits = static_cast<std::uint16_t>(hits | (... | (block[j] == wanted[K])));
+    hits = static_cast<std::uint16_t>(hits |
+                                      (... | static_cast<std::uint16_t>(block[j] == wanted[K])));
   }
   return hits != 0;
 }
