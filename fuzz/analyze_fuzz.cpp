@@ -168,7 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 3) return 0;
   lotwarden::testing::FakeWindow window;
   window.checks = {(data[0] & 1) != 0, (data[0] & 2) != 0, (data[0] & 4) != 0};
-  window.slider = 1 + (data[0] >> 4) * 2;
+  window.slider = 1 + (data[0] >> 4) * 29 / 15;
   window.currentBid = u"400 円";
   lotwarden::MonitorState state;
   const auto fetch = lotwarden::MakeLocalTime(2024, 5, 1, 23, 50);

@@ -371,6 +371,31 @@ TEST(AnalyzePageTest, ClosingSearchesThatFindNothingGiveEmptyPieces) {
   }
 }
 
+TEST(AnalyzePageTest, MarkersAndSentencesAtEveryOffset) {
+  // The page is scanned in blocks; what is looked for may start or end anywhere in one, or at
+  // either end of the page.
+  for (size_t pad = 0; pad < 70; ++pad) {
+    SCOPED_TRACE(pad);
+    const std::u16string padding(pad, u'x');
+    {
+      Analysis a;
+      a.Run(padding + u"IDとパスワードを入力してログインしてください");
+      EXPECT_EQ(a.status, kLoginStatus);
+    }
+    {
+      Analysis a;
+      a.Run(padding + u"</html>ｱｸｾｽできませんでした");
+      EXPECT_EQ(a.status, kNoAccess);
+    }
+    {
+      Analysis a;
+      a.Run(padding +
+            u"<td>現在の価格<td><b>7 円</b>残り時間<b>3日</b></html>アクセスできませんでし");
+      EXPECT_EQ(a.status, u"7 円/残り3日");
+    }
+  }
+}
+
 TEST(AnalyzePageTest, LongPagesAreReadWhole) {
   // Markers far beyond any 16-bit position.
   std::u16string filler;
