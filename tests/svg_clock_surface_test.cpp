@@ -1,0 +1,133 @@
+#include "tools/svg_clock_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "monitor/monitor_state.h"
+#include "tray/clock_face.h"
+
+namespace lotwarden {
+namespace {
+
+struct Element {
+  std::string name;
+  std::vector<std::pair<std::string, std::string>> attributes;
+  std::string Get(const std::string& key) const {
+    for (const auto& [k, v] : attributes) {
+      if (k == key) return v;
+    }
+    return "(absent)";
+  }
+  double Number(const std::string& key) const { return std::stod(Get(key)); }
+};
+
+// The drawing elements of a document, in order.
+std::vector<Element> Elements(const std::string& document) {
+  std::vector<Element> elements;
+  const std::regex element(R"(<(circle|line|rect|path)\s([^>]*)/>)");
+  const std::regex attribute(R"(([a-z0-9-]+)="([^"]*)\")");
+  for (auto it = std::sregex_iterator(document.begin(), document.end(), element);
+       it != std::sregex_iterator(); ++it) {
+    Element e{(*it)[1], {}};
+    const std::string body = (*it)[2];
+    for (auto a = std::sregex_iterator(body.begin(), body.end(), attribute);
+         a != std::sregex_iterator(); ++a) {
+      e.attributes.emplace_back((*a)[1], (*a)[2]);
+    }
+    elements.push_back(e);
+  }
+  return elements;
+}
+
+struct HandsCase {
+  const char16_t* minute;
+  double minuteX, minuteY, hourX, hourY;
+};
+
+class SvgHands : public testing::TestWithParam<HandsCase> {};
+
+// The face's known hand positions come out as SVG lines: circle first, then the minute hand
+// and the hour hand over it, from the centre.
+TEST_P(SvgHands, LinesEndWhereTheHandsPoint) {
+  const HandsCase& c = GetParam();
+  MonitorState state;
+  SvgClockSurface surface;
+  DrawClockFace(c.minute, state, surface);
+  const auto elements = Elements(surface.Document());
+  ASSERT_EQ(elements.size(), 3u) << surface.Document();
+  EXPECT_EQ(elements[0].name, "circle");
+  EXPECT_DOUBLE_EQ(elements[0].Number("cx"), 160);
+  EXPECT_DOUBLE_EQ(elements[0].Number("cy"), 162);
+  EXPECT_DOUBLE_EQ(elements[0].Number("r"), 160);
+  for (int i : {1, 2}) {
+    EXPECT_EQ(elements[i].name, "line");
+    EXPECT_DOUBLE_EQ(elements[i].Number("x1"), 160);
+    EXPECT_DOUBLE_EQ(elements[i].Number("y1"), 162);
+    EXPECT_EQ(elements[i].Get("stroke"), "#000000");
+    EXPECT_EQ(elements[i].Get("stroke-linecap"), "butt");
+  }
+  EXPECT_NEAR(elements[1].Number("x2"), c.minuteX, 0.011);
+  EXPECT_NEAR(elements[1].Number("y2"), c.minuteY, 0.011);
+  EXPECT_NEAR(elements[2].Number("x2"), c.hourX, 0.011);
+  EXPECT_NEAR(elements[2].Number("y2"), c.hourY, 0.011);
+}
+
+INSTANTIATE_TEST_SUITE_P(Minutes, SvgHands,
+                         testing::Values(HandsCase{u"3:00", 160.13, 2.00, 260.00, 162.08},
+                                         HandsCase{u"9:30", 159.97, 322.00, 63.43, 136.04},
+                                         HandsCase{u"12:00", 160.13, 2.00, 160.08, 62.00},
+                                         HandsCase{u"21:05", 240.10, 23.49, 60.10, 157.56},
+                                         HandsCase{u"6:45", 0.00, 162.01, 121.66, 254.36}));
+
+// The mask colour is not painted: a grey face is see-through, a yellow one is filled; the
+// outline keeps its grey, which is not the mask colour.
+TEST(SvgClockSurface, FillFollowsTheBlinkAndTheMaskStaysUnpainted) {
+  MonitorState state;
+  state.alert = true;
+  SvgClockSurface surface;
+  const char* expected[] = {"#ffff00", "none", "#ffff00"};
+  for (const char* fill : expected) {
+    DrawClockFace(u"3:00", state, surface);
+    const auto elements = Elements(surface.Document());
+    ASSERT_FALSE(elements.empty());
+    EXPECT_EQ(elements[0].Get("fill"), fill);
+    EXPECT_EQ(elements[0].Get("stroke"), "#808080");
+  }
+  state.alert = false;
+  DrawClockFace(u"3:00", state, surface);
+  EXPECT_EQ(Elements(surface.Document())[0].Get("fill"), "none");
+
+  surface.SetFillStyle(1);  // not solid: no fill at all
+  surface.SetFillColor(kYellow);
+  surface.Circle(10, 10, 5, kFaceOutline);
+  EXPECT_EQ(Elements(surface.Document()).back().Get("fill"), "none");
+}
+
+// Cls starts a new picture; the document always has the picture's side as its view box and
+// the line width it was given.
+TEST(SvgClockSurface, ClsClearsAndTheDocumentKeepsItsFrame) {
+  SvgClockSurface surface(400, 20);
+  surface.Line(0, 0, 10, 10);
+  surface.Line(0, 0, 20, 20);
+  EXPECT_EQ(Elements(surface.Document()).size(), 2u);
+  surface.Cls();
+  EXPECT_TRUE(Elements(surface.Document()).empty());
+  surface.Line(1.25f, 2.5f, -3.5f, 0.004f);
+  const std::string document = surface.Document();
+  EXPECT_NE(document.find("viewBox=\"0 0 400 400\""), std::string::npos) << document;
+  EXPECT_NE(document.find("width=\"400\" height=\"400\""), std::string::npos) << document;
+  const auto elements = Elements(document);
+  ASSERT_EQ(elements.size(), 1u);
+  EXPECT_EQ(elements[0].Get("stroke-width"), "20");
+  EXPECT_EQ(elements[0].Get("x1"), "1.25");
+  EXPECT_EQ(elements[0].Get("y1"), "2.5");
+  EXPECT_EQ(elements[0].Get("x2"), "-2.25");
+  EXPECT_EQ(elements[0].Get("y2"), "2.5");
+  EXPECT_EQ(document.rfind("</svg>\n"), document.size() - 7);
+}
+
+}  // namespace
+}  // namespace lotwarden
