@@ -78,8 +78,11 @@ size_t FindUpper(std::u16string_view text, std::u16string_view what, size_t from
 
 // The same, for the last occurrence.
 size_t FindLastUpper(std::u16string_view text, std::u16string_view what) {
+  const std::array<char16_t, 2> first = UpperSources(what.front());
   for (size_t at = text.size(); at-- > 0;) {
-    if (UpperStartsWith(text, at, what)) return at;
+    if ((text[at] == first[0] || text[at] == first[1]) && UpperStartsWith(text, at, what)) {
+      return at;
+    }
   }
   return kNotFound;
 }
