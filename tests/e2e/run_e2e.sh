@@ -555,8 +555,9 @@ wait_for 3 window_gone || fail "the window is still shown after TaskTray"
 sleep 1.5
 alive || fail "the program ended when the site was gone"
 tooltip 7-tooltip-net-error
+net_tip_w=$tip_w
 pointer_away
-[ "$tip_w" -lt "$price_tip_w" ] || fail "the tooltip (${tip_w}px) is not the short \"net error\""
+[ "$net_tip_w" -lt "$price_tip_w" ] || fail "the tooltip (${net_tip_w}px) is not the short \"net error\""
 before=$(gets)
 site_start "$port"
 log "site back; waiting for the next scheduled fetch"
@@ -567,7 +568,7 @@ tooltip 7-tooltip-recovered
 pointer_away
 same_image "$shots/7-tooltip-recovered.png" "$work/tooltip-1500.png" ||
   fail "after recovery the tooltip differs from the same page's status in step 3"
-pass "\"net error\" tooltip (${tip_w}px) with the site stopped; next fetch $(last_get | cut -d' ' -f2) restored the status"
+pass "\"net error\" tooltip (${net_tip_w}px) with the site stopped; next fetch $(last_get | cut -d' ' -f2) restored the status"
 
 # --- 8. End -----------------------------------------------------------------------------------
 step=8
