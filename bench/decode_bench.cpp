@@ -141,12 +141,20 @@ std::string ItemPage(std::uint32_t seed) {
   html += "</table>\n";
   // Description, questions and bid history until the page has its size.
   int block = 0;
-  while (html.size() < 200 * 1024 - 2000) {
+  // Each Japanese character takes three bytes in UTF-8 and two in EUC-JP.
+  std::size_t counted = 0;
+  std::size_t three_byte = 0;
+  auto euc_size = [&] {
+    for (; counted < html.size(); ++counted)
+      three_byte += static_cast<unsigned char>(html[counted]) >= 0xE0;
+    return html.size() - three_byte;
+  };
+  while (euc_size() < 200 * 1024 - 400) {
     switch (block++ % 4) {
       case 0:
         html += "<p><font size=\"2\">";
-        for (int i = 0; i < 3; ++i)
-          html += Sentence(rng, 4 + static_cast<int>(rng.Below(5)));
+        for (int i = 0; i < 4; ++i)
+          html += Sentence(rng, 5 + static_cast<int>(rng.Below(5)));
         if (rng.Below(4) == 0) html += rng.Pick(kHalfWidth);
         html += "</font></p>\n";
         break;
