@@ -307,12 +307,15 @@ TEST(Cp932, EncodingSpotChecks) {
     char16_t c;
     Cp932Code code;
   } kCases[] = {
-      {u'A', {1, {0x41, 0}}},      {0xFF71, {1, {0xB1, 0}}},    {0x3042, {2, {0x82, 0xA0}}},
-      {0xFF5E, {2, {0x81, 0x60}}}, {0x301C, {2, {0x81, 0x60}}},  // encodes although nothing decodes
-                                                                 // to it
+      {u'A', {1, {0x41, 0}}},       // ASCII
+      {0xFF71, {1, {0xB1, 0}}},     // half-width katakana
+      {0x3042, {2, {0x82, 0xA0}}},  // hiragana
+      {0xFF5E, {2, {0x81, 0x60}}},  // the full-width tilde of 81 60
+      {0x301C, {2, {0x81, 0x60}}},  // encodes although nothing decodes to it
       {0x2252, {2, {0x81, 0xE0}}},  // also at 87 90: the first code wins
       {0x7E8A, {2, {0xED, 0x40}}},  // also at FA 5C: Python keeps the NEC-selected row
-      {0x0100, {0, {0, 0}}},       {0x3099, {0, {0, 0}}},
+      {0x0100, {0, {0, 0}}},        // not in the code page
+      {0x3099, {0, {0, 0}}},        // combining sound mark: not in the code page
   };
   for (const auto& c : kCases) {
     const Cp932Code got = UnicodeToCp932(c.c);
