@@ -21,6 +21,10 @@ step="setup"
 
 cleanup() {
   local pid
+  # What the site, the browser and the program said stays with the screenshots.
+  cp "$work/site.log" "$shots/site.log" 2>/dev/null
+  cp "$work/browser.log" "$shots/browser.log" 2>/dev/null
+  cp "$work/program.err" "$shots/program.err" 2>/dev/null
   for pid in "$program_pid" "$xclip_pid" "$site_pid" "$trayer_pid" "$xvfb_pid"; do
     [ -n "$pid" ] && kill "$pid" 2>/dev/null
   done
@@ -36,6 +40,11 @@ log() { echo "[$(date +%T)] $*"; }
 
 fail() {
   echo "FAIL step $step: $*"
+  if [ -n "$program_pid" ] && ! kill -0 "$program_pid" 2>/dev/null; then
+    wait "$program_pid"
+    echo "(the program is no longer running: exit status $?)"
+    program_pid=""
+  fi
   echo "--- requests the site saw:"
   cat "$work/site.log" 2>/dev/null
   echo "--- URLs the browser received:"
@@ -574,7 +583,8 @@ pass "\"net error\" tooltip (${net_tip_w}px) with the site stopped; next fetch $
 step=8
 menu_command 5
 ended=0
-for _ in $(seq 100); do
+# The sanitizer build checks for leaks on the way out, which takes a while.
+for _ in $(seq 300); do
   alive || { ended=1; break; }
   sleep 0.1
 done
