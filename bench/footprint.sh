@@ -1,0 +1,292 @@
+#!/bin/bash
+# What the program costs to keep running, side by side with the least a Qt 6 tray program
+# needs (bench/minimal_tray.cpp: one window, one tray icon, a 1 s timer, a network manager
+# that GETs one page a minute). Both run at the same time under Xvfb with the trayer
+# notification area, against the local fake auction site reached as the HTTP proxy.
+#
+# The program is driven as a user drives it: an ID typed into the window, the slider moved
+# to one minute, "TaskTray"; the pointer goes over the icon to stop the blinking after the
+# first fetch, and again after the price changes halfway through.
+#
+# Reported for both: VmRSS and VmHWM at the end, CPU seconds (utime + stime) in all and
+# during the run after TaskTray, the time from exec to the window being mapped (median of
+# several starts, from the X server's MapNotify as xev sees it), their ratios, and VmRSS
+# after each of the program's fetches with its trend.
+#
+# Usage: bench/footprint.sh [--minutes N] [--starts N] [--build DIR] [--program PATH]
+#   --minutes  length of the run (default 10)
+#   --starts   start-up timings per program (default 7)
+#   --build    build directory with the program and bench/minimal_tray (default build/plain;
+#              both are built there if needed)
+#   --program  the program to measure instead, e.g. /usr/bin/lotwarden when installed
+set -u
+cd "$(dirname "$0")/.."
+source_dir="$(pwd)"
+minutes=10 starts=7 build=build/plain program=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+  --minutes) minutes="$2"; shift 2 ;;
+  --starts) starts="$2"; shift 2 ;;
+  --build) build="$2"; shift 2 ;;
+  --program) program="$2"; shift 2 ;;
+  *) echo "usage: bench/footprint.sh [--minutes N] [--starts N] [--build DIR] [--program PATH]" >&2; exit 2 ;;
+  esac
+done
+
+fail() {
+  echo "footprint: $*" >&2
+  exit 1
+}
+log() { echo "[$(date +%T)] $*" >&2; }
+
+for tool in Xvfb trayer xdotool xev python3 cmake; do
+  command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/install-deps)"
+done
+if [ ! -x "$build/bench/minimal_tray" ] || [ -z "$program" ]; then
+  [ -f "$build/CMakeCache.txt" ] || fail "no build in $build (scripts/build plain)"
+  targets=(minimal_tray)
+  [ -z "$program" ] && targets+=(lotwarden)
+  cmake --build "$build" --target "${targets[@]}" >/dev/null || fail "cannot build ${targets[*]}"
+fi
+minimal="$build/bench/minimal_tray"
+[ -n "$program" ] || program="$build/window/lotwarden"
+[ -x "$program" ] || fail "no program at $program"
+program="$(cd "$(dirname "$program")" && pwd)/$(basename "$program")"
+minimal="$(cd "$(dirname "$minimal")" && pwd)/minimal_tray"
+
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+wait_for() {
+  local tenths="$1" i
+  shift
+  for ((i = 0; i < tenths; i++)); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  "$@"
+}
+
+# --- display, notification area, site ---------------------------------------------------------
+display=""
+for n in $(seq 321 400); do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+    display="$n"
+    break
+  fi
+done
+[ -n "$display" ] || fail "no free X display"
+Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY=":$display"
+wait_for 100 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
+xdotool mousemove 400 300
+trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
+  --transparent false >"$work/trayer.log" 2>&1 &
+pids+=($!)
+
+# Every window mapped on the root, stamped when it is reported: "TIME event 0x.., window 0x..".
+xev -root -event substructure 2>/dev/null | while IFS= read -r line; do
+  case "$line" in
+  MapNotify*) at=$EPOCHREALTIME ;;
+  *"event 0x"*) [ -n "${at:-}" ] && echo "$at $line" && at="" ;;
+  *) at="" ;;
+  esac
+done >"$work/maps.log" &
+pids+=($!)
+
+python=python3
+[ -x /usr/bin/python3 ] && python=/usr/bin/python3
+: >"$work/control"
+: >"$work/site.log"
+"$python" tests/e2e/fake_site.py --port-file "$work/port" --control "$work/control" \
+  --log "$work/site.log" 2>"$work/site.err" &
+pids+=($!)
+wait_for 100 test -s "$work/port" || fail "the fake site did not start"
+port="$(cat "$work/port")"
+
+export http_proxy="http://127.0.0.1:$port"
+unset no_proxy NO_PROXY HTTP_PROXY all_proxy ALL_PROXY
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+# The XEmbed notification area only, for both programs.
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus"
+export QT_QPA_PLATFORM=xcb
+unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
+export LC_ALL=C.UTF-8
+
+item_url="http://page.auctions.yahoo.co.jp/jp/auction"
+auction_id="x1234567890"
+minimal_url="$item_url/m1234567890"
+
+mapped_id() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
+has_window() { [ -n "$(mapped_id "$1")" ]; }
+
+# --- start-up: exec to the window's MapNotify ---------------------------------------------------
+# Prints milliseconds from exec to the map of the window titled $1 of the command $2...
+startup_ms() {
+  local title="$1" started pid id hex mapped
+  shift
+  started=$EPOCHREALTIME
+  "$@" >/dev/null 2>>"$work/startup.err" &
+  pid=$!
+  wait_for 150 has_window "$title" || { kill "$pid"; wait "$pid" 2>/dev/null; return 1; }
+  id="$(mapped_id "$title")"
+  hex="$(printf '0x%x' "$id")"
+  sleep 0.3
+  kill "$pid"
+  wait "$pid" 2>/dev/null
+  # X reuses the ids of clients that have gone: only maps after this start count.
+  mapped="$(awk -v w="window $hex," -v t="$started" '$1 >= t && index($0, w) { print $1; exit }' \
+    "$work/maps.log")"
+  [ -n "$mapped" ] || return 1
+  awk -v a="$started" -v b="$mapped" 'BEGIN { printf "%.1f\n", (b - a) * 1000 }'
+}
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+log "start-up: $starts starts of each, alternating"
+: >"$work/start.program"
+: >"$work/start.minimal"
+# One unmeasured start of each first: the same warm file cache for both.
+startup_ms Lotwarden "$program" >/dev/null || fail "the program's window did not map"
+startup_ms "Minimal tray" "$minimal" >/dev/null || fail "the minimal program's window did not map"
+for ((i = 0; i < starts; i++)); do
+  if ((i % 2)); then
+    startup_ms "Minimal tray" "$minimal" >>"$work/start.minimal" || fail "minimal: no map"
+    startup_ms Lotwarden "$program" >>"$work/start.program" || fail "program: no map"
+  else
+    startup_ms Lotwarden "$program" >>"$work/start.program" || fail "program: no map"
+    startup_ms "Minimal tray" "$minimal" >>"$work/start.minimal" || fail "minimal: no map"
+  fi
+  sleep 0.3
+done
+start_program="$(median <"$work/start.program")"
+start_minimal="$(median <"$work/start.minimal")"
+log "start-up ms, program: $(tr '\n' ' ' <"$work/start.program")-> median $start_program"
+log "start-up ms, minimal: $(tr '\n' ' ' <"$work/start.minimal")-> median $start_minimal"
+
+# --- the run ------------------------------------------------------------------------------------
+clk_tck="$(getconf CLK_TCK)"
+cpu_s() { awk -v t="$clk_tck" '{ sub(/^.*\) /, ""); printf "%.2f\n", ($12 + $13) / t }' "/proc/$1/stat"; }
+status_kb() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/status"; }
+gets_of() { grep -c " GET $1 " "$work/site.log"; }
+
+"$program" >"$work/program.out" 2>"$work/program.err" &
+program_pid=$!
+pids+=("$program_pid")
+"$minimal" "$minimal_url" >"$work/minimal.out" 2>"$work/minimal.err" &
+minimal_pid=$!
+pids+=("$minimal_pid")
+wait_for 150 has_window Lotwarden || fail "the program's window did not map"
+wait_for 150 has_window "Minimal tray" || fail "the minimal program's window did not map"
+
+# The program's icon in trayer's panel, for the pointer.
+icon_at() {
+  xwininfo -root -tree 2>/dev/null | awk '
+    /"panel": \("panel" "trayer"\)/ { inpanel = 1; next }
+    inpanel && /\("lotwarden" "lotwarden"\)/ { print $(NF-1), $NF; exit }'
+}
+icon_docked() { [ -n "$(icon_at)" ]; }
+wait_for 100 icon_docked || fail "the program's icon did not dock"
+read -r size abs <<<"$(icon_at)"
+abs="${abs#+}"
+icon_x=$((${abs%%+*} + ${size%%x*} / 2))
+icon_y=$((${abs#*+} + 10))
+hover_icon() {
+  xdotool mousemove "$icon_x" "$icon_y"
+  xdotool mousemove "$((icon_x + 1))" "$icon_y"
+  sleep 0.5
+  xdotool mousemove 400 300
+}
+
+# As a user: the ID, the slider to one minute, TaskTray.
+xdotool windowfocus --sync "$(mapped_id Lotwarden)"
+xdotool type --delay 40 "$auction_id"
+xdotool key Tab Home
+sleep 0.3
+before=$(gets_of "$item_url/$auction_id")
+xdotool key Tab Tab Tab Tab space
+fetched_since() { [ "$(gets_of "$item_url/$auction_id")" -gt "$1" ]; }
+wait_for 50 fetched_since "$before" || fail "no fetch after TaskTray"
+wait_for 30 bash -c "! xdotool search --onlyvisible --name '^Lotwarden\$' >/dev/null" ||
+  fail "the window stayed after TaskTray"
+cpu0_program="$(cpu_s "$program_pid")"
+cpu0_minimal="$(cpu_s "$minimal_pid")"
+run_start=$EPOCHSECONDS
+log "TaskTray pressed; running for $minutes minutes"
+
+sleep 5
+hover_icon # acknowledges the first price
+changed=0
+seen=$(gets_of "$item_url/$auction_id")
+: >"$work/samples"
+while ((EPOCHSECONDS - run_start < minutes * 60)); do
+  kill -0 "$program_pid" 2>/dev/null || fail "the program ended"
+  now=$(gets_of "$item_url/$auction_id")
+  if [ "$now" -gt "$seen" ]; then
+    seen=$now
+    sleep 3
+    echo "$seen $(status_kb "$program_pid" VmRSS) $(status_kb "$minimal_pid" VmRSS)" >>"$work/samples"
+    if [ "$changed" = 2 ]; then
+      sleep 25
+      hover_icon # acknowledges the new price after half a minute of blinking
+      changed=3
+    fi
+  fi
+  if [ "$changed" = 0 ] && ((EPOCHSECONDS - run_start >= minutes * 30)); then
+    printf 'price=1,200 円\n' >"$work/control.tmp" && mv "$work/control.tmp" "$work/control"
+    changed=2
+  fi
+  sleep 1
+done
+
+rss_program="$(status_kb "$program_pid" VmRSS)" hwm_program="$(status_kb "$program_pid" VmHWM)"
+rss_minimal="$(status_kb "$minimal_pid" VmRSS)" hwm_minimal="$(status_kb "$minimal_pid" VmHWM)"
+cpu_program="$(cpu_s "$program_pid")" cpu_minimal="$(cpu_s "$minimal_pid")"
+fetches_program=$(gets_of "$item_url/$auction_id")
+fetches_minimal=$(gets_of "$minimal_url")
+[ "$fetches_program" -ge "$minutes" ] || fail "only $fetches_program fetches in $minutes minutes"
+
+# --- report -------------------------------------------------------------------------------------
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
+mb() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
+run_program="$(awk -v a="$cpu_program" -v b="$cpu0_program" 'BEGIN { printf "%.2f", a - b }')"
+run_minimal="$(awk -v a="$cpu_minimal" -v b="$cpu0_minimal" 'BEGIN { printf "%.2f", a - b }')"
+# Least-squares slope of VmRSS over the fetches, from the second fetch on (the first one
+# loads the network stack), in KB per fetch; and the spread.
+trend() {
+  awk -v c="$1" 'NR > 1 { n++; x = NR; y = $c; sx += x; sy += y; sxx += x * x; sxy += x * y
+      if (n == 1 || y < lo) lo = y; if (n == 1 || y > hi) hi = y }
+    END { s = (n > 1) ? (n * sxy - sx * sy) / (n * sxx - sx * sx) : 0
+      printf "%+.1f KB/fetch over %d fetches (%s..%s KB)", s, n, lo, hi }' "$work/samples"
+}
+flat() {
+  awk -v c="$1" 'NR > 1 { n++; x = NR; y = $c; sx += x; sy += y; sxx += x * x; sxy += x * y }
+    END { s = (n > 1) ? (n * sxy - sx * sy) / (n * sxx - sx * sx) : 0; print (s <= 4) ? "flat" : "GROWING" }' "$work/samples"
+}
+
+cat <<EOF
+Footprint, $minutes minutes at a one-minute interval under Xvfb + trayer, side by side
+(program: $program; fetches: program $fetches_program, minimal $fetches_minimal)
+
+| | program | minimal Qt tray | ratio | target |
+|---|---|---|---|---|
+| VmRSS at the end | $(mb "$rss_program") MB | $(mb "$rss_minimal") MB | $(ratio "$rss_program" "$rss_minimal") | ≤ 1.2 |
+| VmHWM at the end | $(mb "$hwm_program") MB | $(mb "$hwm_minimal") MB | $(ratio "$hwm_program" "$hwm_minimal") | |
+| CPU during the run | ${run_program} s | ${run_minimal} s | $(ratio "$run_program" "$run_minimal") | ≤ 2 |
+| CPU in all (with start and typing) | ${cpu_program} s | ${cpu_minimal} s | $(ratio "$cpu_program" "$cpu_minimal") | |
+| exec to window mapped (median of $starts) | ${start_program} ms | ${start_minimal} ms | $(ratio "$start_program" "$start_minimal") | ≤ 2 |
+| VmRSS trend after each fetch | $(trend 2) | $(trend 3) | | flat |
+
+Memory: program $(flat 2), minimal $(flat 3).
+VmRSS after each of the program's fetches (KB), program / minimal:
+$(awk '{ printf "%s:%s/%s ", $1, $2, $3 } END { print "" }' "$work/samples")
+EOF
