@@ -20,8 +20,7 @@
 #              both are built there if needed)
 #   --program  the program to measure instead, e.g. /usr/bin/lotwarden when installed
 set -u
-cd "$(dirname "$0")/.."
-source_dir="$(pwd)"
+cd "$(dirname "$0")/.." || exit 1
 minutes=10 starts=7 build=build/plain program=""
 while [ $# -gt 0 ]; do
   case "$1" in
