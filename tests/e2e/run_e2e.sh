@@ -230,7 +230,9 @@ popups() {
   main="$(main_window)"
   for id in $(xdotool search --onlyvisible --classname '^lotwarden$' 2>/dev/null); do
     [ "$id" = "$main" ] && continue
-    eval "$(xdotool getwindowgeometry --shell "$id")"
+    # A tooltip may go between the search and this look.
+    geometry="$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
+    eval "$geometry"
     [ "$X" = "$ix" ] && [ "$Y" = "$iy" ] && continue
     echo "$id $X $Y $WIDTH $HEIGHT"
   done
@@ -543,8 +545,9 @@ sleep 1.2
 tooltip 6-tooltip-login
 login_tip_w=$tip_w
 pointer_away
-# The login sentence is about twice as wide as the status of an item page.
-[ "$login_tip_w" -gt $((price_tip_w * 3 / 2)) ] ||
+# The login sentence is far wider than the status of an item page (about 2.3 times with a
+# Japanese font, 1.6 times where the kana and kanji fall back to narrow boxes).
+[ "$login_tip_w" -gt $((price_tip_w * 5 / 4)) ] ||
   fail "the tooltip (${login_tip_w}px) is not the login message (the item status was ${price_tip_w}px)"
 pass "the browser received $got; the tooltip shows the login message (6-tooltip-login.png)"
 
