@@ -1,0 +1,121 @@
+#pragma once
+// Helpers for the Qt tests: a scripted HTTP server reached as the proxy, a stand-in browser,
+// and control lookup by object name. A test that uses UrlSink includes "moc_qt_test_support.cpp".
+
+#include <QByteArray>
+#include <QDesktopServices>
+#include <QHostAddress>
+#include <QList>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUrl>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace lotwarden::testing {
+
+// A request head as the server received it.
+struct Request {
+  QByteArray line;
+  std::vector<std::pair<QByteArray, QByteArray>> headers;  // name lower-cased, value trimmed
+  bool Has(const QByteArray& name) const {
+    for (const auto& header : headers)
+      if (header.first == name) return true;
+    return false;
+  }
+};
+
+// An HTTP server on 127.0.0.1 that records every request head and hands it, with its
+// connection, to the responder.
+class ScriptedServer {
+ public:
+  using Responder = std::function<void(QTcpSocket&, const Request&)>;
+
+  explicit ScriptedServer(Responder responder) : responder_(std::move(responder)) {
+    if (!server_.listen(QHostAddress::LocalHost, 0)) throw std::runtime_error("listen");
+    QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
+      while (QTcpSocket* socket = server_.nextPendingConnection())
+        QObject::connect(socket, &QTcpSocket::readyRead, &server_,
+                         [this, socket] { Read(*socket); });
+    });
+  }
+  // The proxy setting that sends every request here.
+  QByteArray proxy() const {
+    return "http://127.0.0.1:" + QByteArray::number(server_.serverPort());
+  }
+
+  std::vector<Request> requests;
+  // Bytes received after the last head of each connection (a request body would land here).
+  QByteArray unparsed() const {
+    QByteArray all;
+    for (const auto& entry : pending_)
+      all += entry.second;
+    return all;
+  }
+
+ private:
+  void Read(QTcpSocket& socket) {
+    QByteArray& buffer = pending_[&socket];
+    buffer += socket.readAll();
+    for (qsizetype end; (end = buffer.indexOf("\r\n\r\n")) >= 0;) {
+      const QList<QByteArray> lines = buffer.left(end).split('\n');
+      buffer.remove(0, end + 4);
+      Request request{lines.front().trimmed(), {}};
+      for (qsizetype i = 1; i < lines.size(); ++i) {
+        const qsizetype colon = lines[i].indexOf(':');
+        request.headers.emplace_back(lines[i].left(colon).trimmed().toLower(),
+                                     lines[i].mid(colon + 1).trimmed());
+      }
+      requests.push_back(request);
+      responder_(socket, requests.back());
+    }
+  }
+
+  QTcpServer server_;
+  Responder responder_;
+  std::map<QTcpSocket*, QByteArray> pending_;
+};
+
+inline QByteArray Response(const QByteArray& statusLine, const QByteArray& body,
+                           const QByteArray& extraHeaders = {}) {
+  return statusLine + "\r\nContent-Type: text/html; charset=EUC-JP\r\nContent-Length: " +
+         QByteArray::number(body.size()) + "\r\n" + extraHeaders + "\r\n" + body;
+}
+
+// A responder that sends the same bytes to every request, closing the connection if asked.
+inline ScriptedServer::Responder Answer(QByteArray bytes, bool close = false) {
+  return [bytes, close](QTcpSocket& socket, const Request&) {
+    socket.write(bytes);
+    if (close) socket.disconnectFromHost();
+  };
+}
+
+// Receives the http URLs that would go to the browser.
+class UrlSink : public QObject {
+  Q_OBJECT
+
+ public:
+  UrlSink() { QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "Open"); }
+  ~UrlSink() override { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
+  std::vector<QByteArray> urls;
+
+ public slots:
+  void Open(const QUrl& url) { urls.push_back(url.toEncoded()); }
+};
+
+// A control by object name, or by name and "index" property for a control array member;
+// throws (and so fails the test) when there is none.
+template <typename T = QWidget>
+T* Control(const QWidget& window, const char* name, int index = -1) {
+  for (T* control : window.findChildren<T*>(QString::fromLatin1(name))) {
+    if (index < 0 || control->property("index").toInt() == index) return control;
+  }
+  throw std::runtime_error(std::string("no control ") + name + "(" + std::to_string(index) + ")");
+}
+
+}  // namespace lotwarden::testing
