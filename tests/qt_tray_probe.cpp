@@ -14,7 +14,6 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
-#include <cstdio>
 #include <iostream>
 #include <string>
 
@@ -38,11 +37,7 @@ class ProbeWindow : public testing::FakeWindow {
   QTimer timer;
   void SetTimerEnabled(bool on) override {
     FakeWindow::SetTimerEnabled(on);
-    if (on) {
-      timer.start(1000);
-    } else {
-      timer.stop();
-    }
+    on ? timer.start(1000) : timer.stop();
   }
 };
 
