@@ -50,7 +50,7 @@ QImage DrawIcon(QtClockSurface& surface, MonitorState& state) {
 class FaceRasterTest : public ::testing::TestWithParam<std::pair<int, int>> {};
 
 TEST_P(FaceRasterTest, SeeThroughFaceWithOutlineRimBlackHandsAndYellowBlink) {
-  const auto [pixels, lw] = GetParam();
+  const int pixels = GetParam().first, lw = GetParam().second;
   QtClockSurface surface(pixels);
   ASSERT_EQ(surface.LineWidth(), lw);
   MonitorState state;
