@@ -1,6 +1,6 @@
 #!/bin/bash
 # The icon files drawn at build time: each PNG has its size, a see-through background and
-# face, the grey outline and black hands; the SVG, rendered as a desktop renders icons,
+# face, the grey outline and black hands, all inside the picture; the SVG, rendered as a desktop renders icons,
 # matches the 256-pixel PNG.
 # Usage: icons_test.sh ICON_DIR SIZE...
 set -u
@@ -40,8 +40,10 @@ for size in "$@"; do
   [ $((${clear#clear=} * 100 / total)) -ge 60 ] || fail "$png: too little transparency"
   [ "${grey#grey=}" -ge "$size" ] || fail "$png: no outline"
   [ "${black#black=}" -ge $((size / 2)) ] || fail "$png: no hands"
-  corner="$(convert "$png" -format '%[pixel:p{0,0}]' info:)"
-  [[ "$corner" == *"a(0,0,0,0)" || "$corner" == "none" ]] || fail "$png: opaque corner $corner"
+  # The face is whole: nothing drawn on the picture's outermost rows and columns.
+  edge="$(convert "$png" -alpha extract -fill black -draw "rectangle 1,1 $((size - 2)),$((size - 2))" \
+    -format '%[fx:maxima]' info:)"
+  [ "$edge" = 0 ] || fail "$png: the face touches the edge"
 done
 
 svg="$dir/lotwarden.svg"

@@ -1,5 +1,3 @@
-#include "tools/svg_clock_surface.h"
-
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -7,6 +5,8 @@
 #include <vector>
 
 #include "monitor/monitor_state.h"
+#include "tools/framed_surface.h"
+#include "tools/svg_clock_surface.h"
 #include "tray/clock_face.h"
 
 namespace lotwarden {
@@ -128,6 +128,68 @@ TEST(SvgClockSurface, ClsClearsAndTheDocumentKeepsItsFrame) {
   EXPECT_EQ(elements[0].Get("y2"), "2.5");
   EXPECT_EQ(document.rfind("</svg>\n"), document.size() - 7);
 }
+
+// The face's extent: the rim dominates, half a line beyond the circle on every side.
+TEST(ExtentSurface, CoversTheFaceAndHalfItsLines) {
+  MonitorState state;
+  ExtentSurface extent(15);
+  DrawClockFace(u"6:45", state, extent);
+  EXPECT_FLOAT_EQ(extent.left(), -7.5f);
+  EXPECT_FLOAT_EQ(extent.top(), -5.5f);
+  EXPECT_FLOAT_EQ(extent.right(), 327.5f);
+  EXPECT_FLOAT_EQ(extent.bottom(), 329.5f);
+  extent.Cls();
+  extent.Line(10, 20, 30, -5);
+  EXPECT_FLOAT_EQ(extent.left(), 2.5f);
+  EXPECT_FLOAT_EQ(extent.top(), 7.5f);
+  EXPECT_FLOAT_EQ(extent.right(), 47.5f);
+  EXPECT_FLOAT_EQ(extent.bottom(), 27.5f);
+}
+
+struct FrameCase {
+  float side, margin, line;
+};
+
+class Framing : public testing::TestWithParam<FrameCase> {};
+
+// Framed, the whole face lies inside the picture, a margin from every edge, centred, and as
+// large as that allows; the hands keep their directions and proportions.
+TEST_P(Framing, FaceFitsWholeAndCentred) {
+  const FrameCase& c = GetParam();
+  MonitorState state;
+  ExtentSurface extent(c.line);
+  DrawClockFace(u"3:00", state, extent);
+
+  ExtentSurface framedExtent(c.line);
+  framedExtent.Cls();
+  FramedSurface onExtent(framedExtent, extent, c.side, c.margin);
+  DrawClockFace(u"3:00", state, onExtent);
+  // The face is as wide as it is high, so it meets the margin on all four sides.
+  EXPECT_NEAR(framedExtent.left(), c.margin, 0.01f);
+  EXPECT_NEAR(framedExtent.top(), c.margin, 0.01f);
+  EXPECT_NEAR(framedExtent.right(), c.side - c.margin, 0.01f);
+  EXPECT_NEAR(framedExtent.bottom(), c.side - c.margin, 0.01f);
+
+  SvgClockSurface svg(static_cast<int>(c.side), c.line);
+  FramedSurface onSvg(svg, extent, c.side, c.margin);
+  DrawClockFace(u"3:00", state, onSvg);
+  const auto elements = Elements(svg.Document());
+  ASSERT_EQ(elements.size(), 3u);
+  const double k = onSvg.scale();
+  const double cx = elements[0].Number("cx");
+  const double cy = elements[0].Number("cy");
+  EXPECT_NEAR(elements[0].Number("r"), 160 * k, 0.01);
+  // 3:00: the minute hand straight up to the rim, the hour hand to the right.
+  EXPECT_NEAR(elements[1].Number("x2") - cx, 0.13 * k, 0.02);
+  EXPECT_NEAR(elements[1].Number("y2") - cy, -160 * k, 0.02);
+  EXPECT_NEAR(elements[2].Number("x2") - cx, 100 * k, 0.02);
+  EXPECT_NEAR(elements[2].Number("y2") - cy, 0.08 * k, 0.02);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pictures, Framing,
+                         testing::Values(FrameCase{330, 7.5f, 15}, FrameCase{330, 20.6f, 20.6f},
+                                         FrameCase{330, 0, 15}, FrameCase{1000, 50, 4},
+                                         FrameCase{100, 5, 30}));
 
 }  // namespace
 }  // namespace lotwarden

@@ -1,15 +1,17 @@
 // Renders the program's icon files from its own clock-face drawing: a masked PNG at each
-// requested size and one scalable SVG. Run at build time.
+// requested size and one scalable SVG, the face framed whole in each. Run at build time.
 // Usage: render_icons OUTPUT_DIR SIZE...
 // Writes OUTPUT_DIR/lotwarden-SIZE.png for each size and OUTPUT_DIR/lotwarden.svg.
 #include <QImage>
 #include <QString>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 
 #include "monitor/monitor_state.h"
+#include "tools/framed_surface.h"
 #include "tools/svg_clock_surface.h"
 #include "tray/clock_face.h"
 #include "tray/qt/qt_clock_surface.h"
@@ -18,19 +20,32 @@ namespace {
 
 // The time the icon shows: hands apart, like a clock on a shop sign.
 constexpr char16_t kIconMinute[] = u"10:10";
+// Room between the face's rim and the icon's edge: half a pixel of the tray's picture.
+constexpr float kMarginTwips = lotwarden::QtClockSurface::kTwipsPerReferencePixel / 2.0f;
+
+// Draws the icon's face onto surface, framed whole inside its picture: line is the width of
+// the surface's lines and margin the room left at each edge, in twips.
+void DrawIconFace(lotwarden::DrawingSurface& surface, float line, float margin) {
+  lotwarden::MonitorState state;  // no alert: a grey, see-through face
+  lotwarden::ExtentSurface extent(line);
+  lotwarden::DrawClockFace(kIconMinute, state, extent);
+  lotwarden::FramedSurface framed(surface, extent, lotwarden::QtClockSurface::kSideTwips, margin);
+  state = lotwarden::MonitorState{};
+  lotwarden::DrawClockFace(kIconMinute, state, framed);
+}
 
 bool WritePng(const std::string& path, int pixels) {
-  lotwarden::MonitorState state;  // no alert: a grey, see-through face
   lotwarden::QtClockSurface surface(pixels);
-  lotwarden::DrawClockFace(kIconMinute, state, surface);
+  // Room as in the SVG, and at least a pixel: aliased drawing may round outwards.
+  const float pixel = static_cast<float>(lotwarden::QtClockSurface::kSideTwips) / pixels;
+  DrawIconFace(surface, pixel * surface.LineWidth(), std::max(kMarginTwips, pixel));
   return lotwarden::MaskedIconImage(surface.image(), 1.0).save(QString::fromStdString(path), "PNG");
 }
 
 bool WriteSvg(const std::string& path) {
-  lotwarden::MonitorState state;
   lotwarden::SvgClockSurface surface(lotwarden::QtClockSurface::kSideTwips,
                                      lotwarden::QtClockSurface::kTwipsPerReferencePixel);
-  lotwarden::DrawClockFace(kIconMinute, state, surface);
+  DrawIconFace(surface, lotwarden::QtClockSurface::kTwipsPerReferencePixel, kMarginTwips);
   std::ofstream out(path, std::ios::binary);
   out << surface.Document();
   return static_cast<bool>(out.flush());
