@@ -5,16 +5,14 @@
 #include <QByteArray>
 #include <QDesktopServices>
 #include <QHostAddress>
-#include <QList>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrl>
 #include <QWidget>
 #include <functional>
-#include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace lotwarden::testing {
@@ -22,12 +20,7 @@ namespace lotwarden::testing {
 // A request head as the server received it.
 struct Request {
   QByteArray line;
-  std::vector<std::pair<QByteArray, QByteArray>> headers;  // name lower-cased, value trimmed
-  bool Has(const QByteArray& name) const {
-    for (const auto& header : headers)
-      if (header.first == name) return true;
-    return false;
-  }
+  std::vector<QByteArray> headers;  // names, lower-cased
 };
 
 // An HTTP server on 127.0.0.1 that records every request head and hands it, with its
@@ -39,9 +32,11 @@ class ScriptedServer {
   explicit ScriptedServer(Responder responder) : responder_(std::move(responder)) {
     if (!server_.listen(QHostAddress::LocalHost, 0)) throw std::runtime_error("listen");
     QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
-      while (QTcpSocket* socket = server_.nextPendingConnection())
+      while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        auto buffer = std::make_shared<QByteArray>();
         QObject::connect(socket, &QTcpSocket::readyRead, &server_,
-                         [this, socket] { Read(*socket); });
+                         [this, socket, buffer] { Read(*socket, *buffer); });
+      }
     });
   }
   // The proxy setting that sends every request here.
@@ -50,27 +45,16 @@ class ScriptedServer {
   }
 
   std::vector<Request> requests;
-  // Bytes received after the last head of each connection (a request body would land here).
-  QByteArray unparsed() const {
-    QByteArray all;
-    for (const auto& entry : pending_)
-      all += entry.second;
-    return all;
-  }
 
  private:
-  void Read(QTcpSocket& socket) {
-    QByteArray& buffer = pending_[&socket];
+  void Read(QTcpSocket& socket, QByteArray& buffer) {
     buffer += socket.readAll();
     for (qsizetype end; (end = buffer.indexOf("\r\n\r\n")) >= 0;) {
       const QList<QByteArray> lines = buffer.left(end).split('\n');
       buffer.remove(0, end + 4);
       Request request{lines.front().trimmed(), {}};
-      for (qsizetype i = 1; i < lines.size(); ++i) {
-        const qsizetype colon = lines[i].indexOf(':');
-        request.headers.emplace_back(lines[i].left(colon).trimmed().toLower(),
-                                     lines[i].mid(colon + 1).trimmed());
-      }
+      for (qsizetype i = 1; i < lines.size(); ++i)
+        request.headers.push_back(lines[i].left(lines[i].indexOf(':')).trimmed().toLower());
       requests.push_back(request);
       responder_(socket, requests.back());
     }
@@ -78,7 +62,6 @@ class ScriptedServer {
 
   QTcpServer server_;
   Responder responder_;
-  std::map<QTcpSocket*, QByteArray> pending_;
 };
 
 inline QByteArray Response(const QByteArray& statusLine, const QByteArray& body,

@@ -24,10 +24,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using std::chrono::milliseconds;
-using testing::Answer;
-using testing::Request;
-using testing::Response;
-using testing::ScriptedServer;
+using namespace testing;  // lotwarden::testing
 
 constexpr int kWaitMs = 10'000;  // bound on every wait for an outcome
 constexpr std::int64_t kSmallLimit = 64 * 1024;
@@ -130,10 +127,8 @@ TEST_F(QtTransferTest, SendsAPlainGetOfTheItemPageThroughTheProxy) {
     EXPECT_EQ(NextOutcome(), (Outcome{kTransferResponseCompleted, "ok"}));
     ASSERT_EQ(server.requests.size(), 1u);
     EXPECT_EQ(server.requests[0].line, "GET http://page.auctions.yahoo.co.jp" + path + " HTTP/1.1");
-    for (const auto& header : server.requests[0].headers)
-      EXPECT_NE(std::ranges::find(qtDefaults, header.first), std::end(qtDefaults))
-          << "unexpected header " << header.first.toStdString();
-    EXPECT_TRUE(server.unparsed().isEmpty()) << "a request body";
+    for (const QByteArray& name : server.requests[0].headers)  // no Content-Length either
+      EXPECT_NE(std::ranges::find(qtDefaults, name), std::end(qtDefaults)) << name.toStdString();
   }
 }
 
@@ -168,10 +163,7 @@ TEST_F(QtTransferTest, WholeBodyIsACompletedResponse) {
 }
 
 TEST_F(QtTransferTest, NoUsableResponseIsAnError) {
-  const struct Case {
-    const char* name;
-    ScriptedServer::Responder responder;
-  } cases[] = {
+  const std::pair<const char*, ScriptedServer::Responder> cases[] = {
       {"body cut before its Content-Length",
        Answer("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n<html>half", true)},
       {"404 body cut before its Content-Length",
@@ -182,9 +174,9 @@ TEST_F(QtTransferTest, NoUsableResponseIsAnError) {
        Answer(Response("HTTP/1.1 407 Proxy Authentication Required", "<html>login</html>",
                        "Proxy-Authenticate: Basic realm=\"proxy\"\r\n"))},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(Fetch(c.responder), (Outcome{kTransferError, ""}));
+  for (const auto& [name, responder] : cases) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(Fetch(responder), (Outcome{kTransferError, ""}));
   }
 }
 
