@@ -6,12 +6,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QStringList>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +29,19 @@ namespace lotwarden {
 namespace {
 
 using namespace testing;  // lotwarden::testing
+
+// Receives the http URLs that would go to the browser.
+class UrlSink : public QObject {
+  Q_OBJECT
+
+ public:
+  UrlSink() { QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "Open"); }
+  ~UrlSink() override { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
+  std::vector<QByteArray> urls;
+
+ public slots:
+  void Open(const QUrl& url) { urls.push_back(url.toEncoded()); }
+};
 
 // The window with a monitor whose requests are only recorded.
 class MenuTest : public ::testing::Test {
@@ -44,13 +60,6 @@ class MenuTest : public ::testing::Test {
     ADD_FAILURE() << "no menu entry " << entry;
   }
   QLineEdit* Id() { return Control<QLineEdit>(window, "A_ID"); }
-  // Sets the captions and the alert that an ID change clears.
-  void Mark() {
-    window.SetStatusCaption(u"100 円/残り3日");
-    window.SetCurrentBidCaption(u"100 円");
-    monitor.state().alert = true;
-  }
-
   FakeClock clock{MakeLocalTime(2026, 12, 7, 10, 0, 30)};
   FakeTransfer transfer;
   FakeTray tray;
@@ -61,28 +70,23 @@ class MenuTest : public ::testing::Test {
 };
 
 TEST_F(MenuTest, HasItsFiveEntriesInOrder) {
-  std::vector<std::pair<std::string, std::string>> entries;
+  QStringList entries;
   for (const QAction* action : window.popupMenu()->actions())
-    entries.emplace_back(action->objectName().toStdString(), action->text().toStdString());
-  EXPECT_EQ(entries,
-            (std::vector<std::pair<std::string, std::string>>{{"Open_WatchList", "Open WatchList"},
-                                                              {"open_url", "Open URL"},
-                                                              {"GetIDfromClipBoard", "ClipBoard"},
-                                                              {"config", "Config."},
-                                                              {"End", "End"}}));
+    entries << action->objectName() + "=" + action->text();
+  EXPECT_EQ(entries.join('|').toStdString(),
+            "Open_WatchList=Open WatchList|open_url=Open URL|GetIDfromClipBoard=ClipBoard|"
+            "config=Config.|End=End");
 }
 
 // The browser gets the exact URLs; without an ID, "Open URL" asks for one instead.
 TEST_F(MenuTest, OpenEntriesSendTheExactUrlsToTheBrowser) {
   QString asked;
-  QTimer answerer;  // answers the modal box as soon as it is up
-  QObject::connect(&answerer, &QTimer::timeout, [&] {
+  QTimer::singleShot(0, &window, [&asked] {  // runs inside the modal box's own loop
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
       asked = box->windowTitle() + ": " + box->text();
       box->button(QMessageBox::Ok)->click();
     }
   });
-  answerer.start(10);
   Run("open_url");
   EXPECT_EQ(asked.toStdString(), "Lotwarden: Please input AuctionID");
   EXPECT_TRUE(browser.urls.empty());
@@ -97,6 +101,11 @@ TEST_F(MenuTest, OpenEntriesSendTheExactUrlsToTheBrowser) {
 }
 
 TEST_F(MenuTest, ClipBoardTextBecomesTheIdAndIsFetchedAtOnce) {
+  const auto mark = [this] {  // what an ID change clears
+    window.SetStatusCaption(u"100 円/残り3日");
+    window.SetCurrentBidCaption(u"100 円");
+    monitor.state().alert = true;
+  };
   const std::pair<QString, QString> cases[] = {
       {"old1", "b99 \n"},    // whole and unchanged, trailing white space included
       {"", "オークション"},  // any text at all
@@ -107,7 +116,7 @@ TEST_F(MenuTest, ClipBoardTextBecomesTheIdAndIsFetchedAtOnce) {
     Id()->setText(before);
     transfer.urls.clear();
     monitor.state().busy = false;
-    Mark();
+    mark();
     QGuiApplication::clipboard()->setText(text);
     Run("GetIDfromClipBoard");
     EXPECT_EQ(Id()->text(), text);
@@ -117,39 +126,34 @@ TEST_F(MenuTest, ClipBoardTextBecomesTheIdAndIsFetchedAtOnce) {
               std::vector<std::u16string>{u"http://page.auctions.yahoo.co.jp/jp/auction/" +
                                           text.toStdU16String()});
   }
-  // While a request is outstanding the fetch reports "Maybe error" instead.
-  QGuiApplication::clipboard()->setText(QStringLiteral("b6"));
-  Run("GetIDfromClipBoard");
-  EXPECT_EQ(window.StatusCaption(), u"Maybe error");
-  EXPECT_EQ(transfer.urls.size(), 1u);
-}
-
-TEST_F(MenuTest, ClipBoardWithoutTextDoesNothing) {
-  Id()->setText(QStringLiteral("b1"));
-  Mark();
+  // No text on the clipboard (empty, or a picture): nothing at all happens.
+  mark();
   QImage picture(4, 4, QImage::Format_RGB32);
   picture.fill(Qt::red);
   for (const bool empty : {true, false}) {
     SCOPED_TRACE(empty ? "empty" : "a picture");
     empty ? QGuiApplication::clipboard()->clear() : QGuiApplication::clipboard()->setImage(picture);
     Run("GetIDfromClipBoard");
-    EXPECT_EQ(Id()->text(), QStringLiteral("b1"));
+    EXPECT_EQ(Id()->text(), QStringLiteral("b5"));
     EXPECT_EQ(window.StatusCaption() + u"|" + window.CurrentBidCaption(), u"100 円/残り3日|100 円");
     EXPECT_TRUE(monitor.state().alert);
-    EXPECT_TRUE(transfer.urls.empty());
+    EXPECT_EQ(transfer.urls.size(), 1u);
   }
+  // While a request is outstanding (b5's) the fetch reports "Maybe error" instead.
+  QGuiApplication::clipboard()->setText(QStringLiteral("b6"));
+  Run("GetIDfromClipBoard");
+  EXPECT_EQ(window.StatusCaption(), u"Maybe error");
+  EXPECT_EQ(transfer.urls.size(), 1u);
 }
 
-TEST_F(MenuTest, ConfigShowsTheWindowAndKeepsAShownOneShown) {
+// "Config." shows the window and keeps a shown one shown; "End" takes the icon away and
+// leaves the event loop with status 0.
+TEST_F(MenuTest, ConfigShowsTheWindowAndEndEndsTheProgram) {
   ASSERT_TRUE(window.isHidden());
   for (int i = 0; i < 2; ++i) {
     Run("config");
     EXPECT_TRUE(window.isVisible());
   }
-}
-
-TEST_F(MenuTest, EndRemovesTheIconAndLeavesTheEventLoopWithStatusZero) {
-  window.show();
   QTimer::singleShot(0, [this] { Run("End"); });
   QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });  // guard
   EXPECT_EQ(QCoreApplication::exec(), 0);
@@ -170,11 +174,9 @@ TEST(ProgramTray, MouseMessagesRunTheirActions) {
 
   timer->stop();
   state.alert = true;
-  state.lastMinute = MinuteOf(clock.now);
   program.OnTrayMouse(512);  // the pointer over the icon
   EXPECT_TRUE(timer->isActive());
   EXPECT_FALSE(state.alert);
-  EXPECT_FALSE(state.lastMinute.has_value());
 
   program.OnTrayMouse(515);  // left double-click
   EXPECT_EQ(browser.urls,
@@ -206,4 +208,4 @@ int main(int argc, char** argv) {
   return RUN_ALL_TESTS();
 }
 
-#include "moc_qt_test_support.cpp"
+#include "qt_menu_test.moc"

@@ -1,13 +1,10 @@
 #pragma once
-// Helpers for the Qt tests: a scripted HTTP server reached as the proxy, a stand-in browser,
-// and control lookup by object name. A test that uses UrlSink includes "moc_qt_test_support.cpp".
+// Helpers for the Qt tests: a scripted HTTP server reached as the proxy, and control lookup.
 
 #include <QByteArray>
-#include <QDesktopServices>
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QUrl>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -77,19 +74,6 @@ inline ScriptedServer::Responder Answer(QByteArray bytes, bool close = false) {
     if (close) socket.disconnectFromHost();
   };
 }
-
-// Receives the http URLs that would go to the browser.
-class UrlSink : public QObject {
-  Q_OBJECT
-
- public:
-  UrlSink() { QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "Open"); }
-  ~UrlSink() override { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
-  std::vector<QByteArray> urls;
-
- public slots:
-  void Open(const QUrl& url) { urls.push_back(url.toEncoded()); }
-};
 
 // A control by object name, or by name and "index" property for a control array member;
 // throws (and so fails the test) when there is none.
