@@ -79,8 +79,14 @@ std::string Hex(const std::u16string& text) {
   return out;
 }
 
-#define EXPECT_DECODES_AS_ORACLE(bytes) \
-  EXPECT_EQ(Hex(DecodeEucJp(bytes)), Hex(OracleDecode(bytes))) << "input " << Hex(bytes)
+// Both the decoder as the processor runs it and its baseline path (what it falls back to on a
+// processor without the faster one's instructions) must give the oracle's text.
+#define EXPECT_DECODES_AS_ORACLE(bytes)                                                      \
+  do {                                                                                       \
+    const std::string oracle_ = Hex(OracleDecode(bytes));                                    \
+    EXPECT_EQ(Hex(DecodeEucJp(bytes)), oracle_) << "input " << Hex(bytes);                   \
+    EXPECT_EQ(Hex(DecodeEucJpBaseline(bytes)), oracle_) << "baseline, input " << Hex(bytes); \
+  } while (false)
 
 struct Case {
   const char* name;
@@ -150,18 +156,21 @@ TEST(DecodeEucJp, WorkedCases) {
   }
 }
 
-// Every case at every offset from the start of a 16-byte block, surrounded by ASCII, so
-// each case meets the ASCII fast path's block edges in every position.
+// Every case at every offset from the start of a 64-byte block, surrounded by ASCII, so each
+// case meets the block edges of the fast paths (16 bytes for the ASCII runs, 64 for the mixed
+// blocks, which leave the last 64 bytes to a plain loop) in every position.
 TEST(DecodeEucJp, WorkedCasesAtEveryOffset) {
   for (const Case& c : WorkedCases()) {
-    for (int offset = 0; offset < 32; ++offset) {
-      for (int tail : {0, 1, 15, 16, 17, 40}) {
+    for (int offset = 0; offset < 64; ++offset) {
+      for (int tail : {0, 1, 15, 16, 17, 40, 64, 65, 100}) {
         if (!c.ends_on_step && tail > 0) continue;
         const std::string bytes = std::string(offset, 'x') + c.bytes + std::string(tail, 'y');
         const std::u16string text =
             std::u16string(offset, u'x') + c.text + std::u16string(tail, u'y');
         EXPECT_EQ(Hex(DecodeEucJp(bytes)), Hex(text))
             << c.name << " offset " << offset << " tail " << tail;
+        EXPECT_EQ(Hex(DecodeEucJpBaseline(bytes)), Hex(text))
+            << "baseline: " << c.name << " offset " << offset << " tail " << tail;
       }
     }
   }
@@ -232,8 +241,11 @@ TEST(DecodeEucJp, AllTwoByteInputsMatchOracle) {
     }
   }
   // The same pairs as one stream: ASCII leads shift the pairing, crossing every block edge.
-  EXPECT_EQ(DecodeEucJp(all), OracleDecode(all));
-  EXPECT_EQ(DecodeEucJp("A" + all), OracleDecode("A" + all));
+  for (const std::string& bytes : {all, "A" + all}) {
+    const std::u16string oracle = OracleDecode(bytes);
+    EXPECT_EQ(DecodeEucJp(bytes), oracle);
+    EXPECT_EQ(DecodeEucJpBaseline(bytes), oracle);
+  }
 }
 
 TEST(DecodeEucJp, HostileInputsMatchOracle) {
@@ -251,6 +263,14 @@ TEST(DecodeEucJp, HostileInputsMatchOracle) {
         bytes[length - 1] = high;  // and a lone lead byte at the very end
         EXPECT_DECODES_AS_ORACLE(bytes);
       }
+    }
+  }
+  // Runs of lead bytes of every length from every offset, with ASCII after them: runs of odd
+  // length swallow the ASCII byte after them, also across the edge of a 64-byte block.
+  for (int offset = 0; offset < 64; ++offset) {
+    for (int run = 1; run <= 130; ++run) {
+      EXPECT_DECODES_AS_ORACLE(std::string(offset, 'a') + std::string(run, '\xB0') + "<b>" +
+                               std::string(70, 'c'));
     }
   }
   // A pair straddling the decoder's internal slices of a few kilobytes.
