@@ -230,6 +230,7 @@ TEST(AnalyzePageTest, MarkersAndSentencesAtEveryOffset) {
   const std::pair<std::u16string_view, std::u16string_view> pages[] = {
       {u"IDとパスワードを入力してログインしてください", kLoginStatus},
       {u"</html>ｱｸｾｽできませんでした", kNoAccess},
+      {u"</html>残り時間<b>3日<", u"/残り3日"},  // the closing "<" as the last character
       {u"<td>現在の価格<td><b>7 円</b>残り時間<b>3日</b></html>アクセスできませんでし",
        u"7 円/残り3日"},
   };
