@@ -63,14 +63,8 @@ TEST(AnalyzePageTest, WorkedExampleInAnyCase) {
 }
 
 TEST(AnalyzePageTest, CheckBoxesChooseThePartsOfTheStatusLine) {
-  const std::u16string_view statuses[8] = {u"",
-                                           u"12,000 円",
-                                           u"/残り4分",
-                                           u"12,000 円/残り4分",
-                                           u"/OLD CAMERA",
-                                           u"12,000 円/OLD CAMERA",
-                                           u"/残り4分/OLD CAMERA",
-                                           u"12,000 円/残り4分/OLD CAMERA"};
+  const std::u16string p = u"12,000 円", t = u"/残り4分", n = u"/OLD CAMERA";
+  const std::u16string statuses[8] = {u"", p, t, p + t, n, p + n, t + n, p + t + n};
   for (int checks = 0; checks < 8; ++checks) {
     SCOPED_TRACE(checks);
     Analysis a(checks);
