@@ -21,6 +21,7 @@
 #   --program  the program to measure instead, e.g. /usr/bin/lotwarden when installed
 set -u
 cd "$(dirname "$0")/.." || exit 1
+source tests/desktop.sh
 minutes=10 starts=7 build=build/plain program=""
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -54,11 +55,9 @@ program="$(cd "$(dirname "$program")" && pwd)/$(basename "$program")"
 minimal="$(cd "$(dirname "$minimal")" && pwd)/minimal_tray"
 
 work="$(mktemp -d)"
-pids=()
+pids=() xvfb_pid="" trayer_pid=""
 cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  stop_processes "${pids[@]}" "$trayer_pid" "$xvfb_pid"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -75,22 +74,9 @@ wait_for() {
 }
 
 # --- display, notification area, site ---------------------------------------------------------
-display=""
-for n in $(seq 321 400); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-    display="$n"
-    break
-  fi
-done
-[ -n "$display" ] || fail "no free X display"
-Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=":$display"
-wait_for 100 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
+start_xvfb 321 400 "$work/xvfb.log" || fail "$desktop_error"
 xdotool mousemove 400 300
-trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
-  --transparent false >"$work/trayer.log" 2>&1 &
-pids+=($!)
+start_trayer "$work/trayer.log" || fail "$desktop_error"
 
 # Every window mapped on the root, stamped when it is reported: "TIME event 0x.., window 0x..".
 xev -root -event substructure 2>/dev/null | while IFS= read -r line; do

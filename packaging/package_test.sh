@@ -7,6 +7,7 @@
 set -u
 build="$(cd "${1:?usage: package_test.sh BUILD_DIR [SCREENSHOT_DIR]}" && pwd)"
 shots="${2:-}"
+source "$(dirname "$0")/../tests/desktop.sh"
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "SKIP: the package round trip installs into the system and needs root"
@@ -17,13 +18,7 @@ work="$(mktemp -d)"
 xvfb_pid="" trayer_pid="" program_pid=""
 installed=0
 cleanup() {
-  local pid
-  for pid in "$program_pid" "$trayer_pid" "$xvfb_pid"; do
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  done
-  for pid in "$program_pid" "$trayer_pid" "$xvfb_pid"; do
-    [ -n "$pid" ] && wait "$pid" 2>/dev/null
-  done
+  stop_processes "$program_pid" "$trayer_pid" "$xvfb_pid"
   # A failed run leaves the machine as it found it.
   [ "$installed" = 1 ] && DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq lotwarden >/dev/null 2>&1
   rm -rf "$work"
@@ -113,25 +108,8 @@ grep -q '<svg' "/usr/share/icons/hicolor/scalable/apps/$icon.svg" || fail "no sc
 say "entry \"$(key Name)\" ($(key Comment) / $(key 'Comment[ja]')), Exec=$exec_cmd, Icon=$icon in 8 sizes + SVG"
 
 # --- start under Xvfb with trayer -------------------------------------------------------------
-display=""
-for n in $(seq 241 320); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-    display="$n"
-    break
-  fi
-done
-[ -n "$display" ] || fail "no free X display"
-Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display"
-for _ in $(seq 100); do
-  xdotool getdisplaygeometry >/dev/null 2>&1 && break
-  sleep 0.1
-done
-xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
-trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
-  --transparent false >"$work/trayer.log" 2>&1 &
-trayer_pid=$!
+start_xvfb 241 320 "$work/xvfb.log" || fail "$desktop_error"
+start_trayer "$work/trayer.log" || fail "$desktop_error"
 
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"

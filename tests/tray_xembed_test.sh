@@ -4,6 +4,8 @@
 # import to read the icon's pixels off the screen.
 # Usage: tray_xembed_test.sh PROBE [SCREENSHOT_DIR]
 set -u
+here="$(dirname "$0")"
+source "$here/desktop.sh"
 probe="$1"
 shots="${2:-}"
 work="$(mktemp -d)"
@@ -12,13 +14,7 @@ trayer_pid=""
 probe_pid=""
 
 cleanup() {
-  local pid
-  for pid in "$probe_pid" "$trayer_pid" "$xvfb_pid"; do
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  done
-  for pid in "$probe_pid" "$trayer_pid" "$xvfb_pid"; do
-    [ -n "$pid" ] && wait "$pid" 2>/dev/null
-  done
+  stop_processes "$probe_pid" "$trayer_pid" "$xvfb_pid"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -46,9 +42,7 @@ export DISPLAY=":$display"
 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "no X display at $DISPLAY"
 xdotool mousemove 400 300
 
-trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
-  --transparent false >"$work/trayer.log" 2>&1 &
-trayer_pid=$!
+start_trayer "$work/trayer.log" || fail "$desktop_error"
 
 # XEmbed only: no session bus, so Qt cannot pick a StatusNotifierItem host instead.
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus"
@@ -57,7 +51,7 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 export QT_QPA_PLATFORM=xcb
 unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
 # In the sanitizer build: X11 client libraries that are not the program's own.
-export ASAN_OPTIONS="${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}suppressions=$(dirname "$0")/asan_x11.supp"
+export ASAN_OPTIONS="${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}suppressions=$here/asan_x11.supp"
 
 coproc PROBE { exec "$probe" 2>"$work/probe.err"; }
 probe_pid=$PROBE_PID
@@ -108,33 +102,7 @@ echo "docked at ${iw}x${ih}+${ix}+${iy}, raster ${raster}px"
 #   fill=R,G,B bg=R,G,B up=0|1 down=0|1 right=0|1 left=0|1 outline=N centre=X,Y
 grab() {
   import -window root -depth 8 -crop "${iw}x${ih}+${ix}+${iy}" txt:- >"$work/icon.txt" 2>/dev/null
-  awk '
-    match($0, /^[0-9]+,[0-9]+: \([0-9]+,[0-9]+,[0-9]+/) {
-      split(substr($0, 1, RLENGTH), v, /[,:() ]+/)
-      c = v[3] "," v[4] "," v[5]
-      px[v[1] "," v[2]] = c
-      if (c == "128,128,128") {
-        if (!n || v[1] < x0) x0 = v[1]; if (!n || v[1] > x1) x1 = v[1]
-        if (!n || v[2] < y0) y0 = v[2]; if (!n || v[2] > y1) y1 = v[2]
-        n++
-      }
-    }
-    function near(x, y,   dx, dy) {
-      for (dx = -1; dx <= 1; dx++) for (dy = -1; dy <= 1; dy++)
-        if (px[int(x + 0.5) + dx "," int(y + 0.5) + dy] == "0,0,0") return 1
-      return 0
-    }
-    END {
-      if (n < 8) {
-        printf "fill=none bg=%s up=0 down=0 right=0 left=0 outline=%d centre=none\n", px["0,0"], n
-        exit
-      }
-      cx = (x0 + x1) / 2; cy = (y0 + y1) / 2; r = (x1 - x0) / 2
-      printf "fill=%s bg=%s up=%d down=%d right=%d left=%d outline=%d centre=%d,%d\n",
-        px[int(cx - 0.35 * r) "," int(cy + 0.35 * r)], px["0,0"],
-        near(cx, cy - 0.6 * r), near(cx, cy + 0.6 * r), near(cx + 0.4 * r, cy),
-        near(cx - 0.4 * r, cy - 0.1 * r), n, int(cx), int(cy)
-    }' "$work/icon.txt"
+  awk -v form=hands -f "$here/clock_icon.awk" "$work/icon.txt"
 }
 
 shot() {

@@ -12,6 +12,8 @@ set -u
 
 program="${1:?usage: run_e2e.sh PROGRAM [SCREENSHOT_DIR]}"
 here="$(cd "$(dirname "$0")" && pwd)"
+tests_dir="$(dirname "$here")"
+source "$tests_dir/desktop.sh"
 shots="${2:-${LOTWARDEN_E2E_SHOTS:-}}"
 [ -n "$shots" ] || shots="$(mktemp -d /tmp/lotwarden-e2e-shots.XXXXXX)"
 mkdir -p "$shots"
@@ -20,17 +22,11 @@ xvfb_pid="" trayer_pid="" site_pid="" program_pid="" xclip_pid=""
 step="setup"
 
 cleanup() {
-  local pid
   # What the site, the browser and the program said stays with the screenshots.
   cp "$work/site.log" "$shots/site.log" 2>/dev/null
   cp "$work/browser.log" "$shots/browser.log" 2>/dev/null
   cp "$work/program.err" "$shots/program.err" 2>/dev/null
-  for pid in "$program_pid" "$xclip_pid" "$site_pid" "$trayer_pid" "$xvfb_pid"; do
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  done
-  for pid in "$program_pid" "$xclip_pid" "$site_pid" "$trayer_pid" "$xvfb_pid"; do
-    [ -n "$pid" ] && wait "$pid" 2>/dev/null
-  done
+  stop_processes "$program_pid" "$xclip_pid" "$site_pid" "$trayer_pid" "$xvfb_pid"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -82,22 +78,9 @@ alive() { kill -0 "$program_pid" 2>/dev/null; }
 
 # --- the display, the notification area ------------------------------------------------------
 
-display=""
-for n in $(seq 161 240); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-    display="$n"
-    break
-  fi
-done
-[ -n "$display" ] || fail "no free X display"
-Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display"
-wait_for 10 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
+start_xvfb 161 240 "$work/xvfb.log" || fail "$desktop_error"
 xdotool mousemove 400 300
-trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
-  --transparent false >"$work/trayer.log" 2>&1 &
-trayer_pid=$!
+start_trayer "$work/trayer.log" || fail "$desktop_error"
 
 # --- the site ---------------------------------------------------------------------------------
 
@@ -143,7 +126,6 @@ export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus"
 export QT_QPA_PLATFORM=xcb
 unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
 # In the sanitizer build, as the test command runs it; X11 client libraries are not ours.
-tests_dir="$(dirname "$here")"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}:suppressions=$tests_dir/asan_x11.supp"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$tests_dir/lsan.supp:print_suppressions=0}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
@@ -187,33 +169,7 @@ icon_undocked() { ! find_icon; }
 face() {
   local minute="${1:-0}"
   import -window root -depth 8 -crop "${iw}x${ih}+${ix}+${iy}" txt:- 2>/dev/null |
-    awk -v m="$minute" '
-    match($0, /^[0-9]+,[0-9]+: \([0-9]+,[0-9]+,[0-9]+/) {
-      split(substr($0, 1, RLENGTH), v, /[,:() ]+/)
-      c = v[3] "," v[4] "," v[5]
-      px[v[1] "," v[2]] = c
-      if (c == "255,255,0") yellow++
-      if (c == "192,192,192") grey++
-      if (c == "0,0,0") black++
-      if (c == "128,128,128") {
-        if (!n || v[1] < x0) x0 = v[1]; if (!n || v[1] > x1) x1 = v[1]
-        if (!n || v[2] < y0) y0 = v[2]; if (!n || v[2] > y1) y1 = v[2]
-        n++
-      }
-    }
-    function near(x, y,   dx, dy) {
-      for (dx = -1; dx <= 1; dx++) for (dy = -1; dy <= 1; dy++)
-        if (px[int(x + 0.5) + dx "," int(y + 0.5) + dy] == "0,0,0") return 1
-      return 0
-    }
-    END {
-      if (n < 8) { printf "outline=%d yellow=%d grey=%d black=%d centre=none\n", n, yellow, grey, black; exit }
-      cx = (x0 + x1) / 2; cy = (y0 + y1) / 2; r = (x1 - x0) / 2
-      a = m * 0.1047 - 1.57; others = 0
-      for (q = 1; q <= 3; q++) others += near(cx + 0.8 * r * cos(a + q * 1.5708), cy + 0.8 * r * sin(a + q * 1.5708))
-      printf "outline=%d yellow=%d grey=%d black=%d centre=%d,%d radius=%.1f minute=%d:%d others=%d\n",
-        n, yellow + 0, grey + 0, black + 0, cx, cy, r, m, near(cx + 0.8 * r * cos(a), cy + 0.8 * r * sin(a)), others
-    }'
+    awk -v form=minute -v m="$minute" -f "$tests_dir/clock_icon.awk"
 }
 field() { local f="${2#*"$1="}"; echo "${f%% *}"; }
 
