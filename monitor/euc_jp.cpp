@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstring>
+#include <vector>
 
 #include "monitor/cp932.h"
 
@@ -349,23 +350,27 @@ DecodeBlocksAvx512(const std::uint8_t* p, const std::uint8_t* stop, const std::u
 
 #undef LOTWARDEN_LOAD_BLOCK
 
-BlockDecoder BestBlocks() {
-  static const BlockDecoder best = [] {
+// The block decoders this processor can run, fastest first; the last is the fallback.
+const std::vector<BlockDecoder>& AvailableBlocks() {
+  static const std::vector<BlockDecoder> available = [] {
+    std::vector<BlockDecoder> decoders;
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi2") &&
         __builtin_cpu_supports("popcnt"))
-      return DecodeBlocksAvx512;
+      decoders.push_back(DecodeBlocksAvx512);
     if (__builtin_cpu_supports("ssse3") && __builtin_cpu_supports("popcnt"))
-      return DecodeBlocksSsse3;
-    return DecodeRuns;
+      decoders.push_back(DecodeBlocksSsse3);
+    decoders.push_back(DecodeRuns);
+    return decoders;
   }();
-  return best;
+  return available;
 }
 
 #else
 
-BlockDecoder BestBlocks() {
-  return DecodeRuns;
+const std::vector<BlockDecoder>& AvailableBlocks() {
+  static const std::vector<BlockDecoder> available{DecodeRuns};
+  return available;
 }
 
 #endif
@@ -418,11 +423,14 @@ std::uint16_t EucPairToShiftJis(std::uint8_t c1, std::uint8_t c2) {
 }
 
 std::u16string DecodeEucJp(std::string_view bytes) {
-  return Decode(bytes, BestBlocks());
+  return Decode(bytes, AvailableBlocks().front());
 }
 
-std::u16string DecodeEucJpBaseline(std::string_view bytes) {
-  return Decode(bytes, DecodeRuns);
+std::vector<std::u16string> DecodeEucJpOnEveryPath(std::string_view bytes) {
+  std::vector<std::u16string> texts;
+  for (const BlockDecoder blocks : AvailableBlocks())
+    texts.push_back(Decode(bytes, blocks));
+  return texts;
 }
 
 }  // namespace lotwarden

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lotwarden {
 
@@ -14,9 +15,9 @@ namespace lotwarden {
 // a character give U+FFFD. Never fails.
 std::u16string DecodeEucJp(std::string_view bytes);
 
-// The same decoding on the path that the decoder falls back to when the processor lacks the
-// instructions of its faster one (SSE2 on x86-64, plain C++ elsewhere); for tests.
-std::u16string DecodeEucJpBaseline(std::string_view bytes);
+// The same decoding on every path this processor can run (AVX-512, SSSE3, then the fallback:
+// SSE2 on x86-64, plain C++ elsewhere), fastest first; for tests, which must hold on each.
+std::vector<std::u16string> DecodeEucJpOnEveryPath(std::string_view bytes);
 
 // The Shift_JIS code (s1 * 256 + s2) that the decoder computes for the pair c1 c2.
 std::uint16_t EucPairToShiftJis(std::uint8_t c1, std::uint8_t c2);
