@@ -288,61 +288,80 @@ __attribute__((target("ssse3,popcnt"))) const std::uint8_t* DecodeBlocksSsse3(
 }
 
 // AVX-512 (with VBMI2's compress): each step's first byte is widened, a lead with its second
-// byte above it, and the steps are packed in place 32 at a time; then only the characters of
-// the pairs are looked up, at their places in the text, which the packed leads' sign bits give.
+// byte above it, and the steps are packed in place 32 at a time; the packed leads' sign bits give
+// their places in the text, which are collected for a run of blocks and looked up in one loop
+// after it (a loop per block would mispredict its exit on almost every block).
+constexpr int kLookUpBlocks = 256;  // the places stay below 2^16
+
 __attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt,bmi"))) const std::uint8_t*
 DecodeBlocksAvx512(const std::uint8_t* p, const std::uint8_t* stop, const std::uint8_t* end,
                    const char16_t* steps, char16_t*& out) {
   char16_t* o = out;
+  alignas(64) std::array<std::uint16_t, kLookUpBlocks * 32 + 32> places;
+  const __m512i lanes = _mm512_set_epi16(31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17,
+                                         16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
   while (p < stop && end - p > kBlock) {
-    const __m512i bytes = _mm512_loadu_si512(p);
-    const std::uint64_t high = _mm512_movepi8_mask(bytes);
-    const __m256i low_half = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-    const __m256i high_half = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
-    if (high == 0) {
-      _mm512_storeu_si512(o, _mm512_cvtepu8_epi16(low_half));
-      _mm512_storeu_si512(o + 32, _mm512_cvtepu8_epi16(high_half));
-      p += kBlock;
-      o += kBlock;
-      continue;
-    }
-    if (high == ~std::uint64_t{0}) {
-      DecodePairs32(p, steps, o);
-      p += kBlock;
-      o += kBlock / 2;
-      continue;
-    }
-    bool over;
-    const std::uint64_t starts = ~SecondBytes(high, over);
     char16_t* const text = o;
-    const auto keep0 = static_cast<__mmask32>(starts);
-    const auto keep1 = static_cast<__mmask32>(starts >> 32);
-    const __m512i first0 = _mm512_cvtepu8_epi16(low_half);
-    const __m512i first1 = _mm512_cvtepu8_epi16(high_half);
-    // Each byte's successor: the second byte when it is a lead.
-    const __m512i second0 =
-        _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 1)));
-    const __m512i second1 =
-        _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 33)));
-    const __m512i words0 =
-        _mm512_mask_mov_epi16(first0, static_cast<__mmask32>(high),
-                              _mm512_or_si512(_mm512_slli_epi16(first0, 8), second0));
-    const __m512i words1 =
-        _mm512_mask_mov_epi16(first1, static_cast<__mmask32>(high >> 32),
-                              _mm512_or_si512(_mm512_slli_epi16(first1, 8), second1));
-    const __m512i packed0 = _mm512_maskz_compress_epi16(keep0, words0);
-    const __m512i packed1 = _mm512_maskz_compress_epi16(keep1, words1);
-    const unsigned count0 = static_cast<unsigned>(__builtin_popcount(keep0));
-    _mm512_storeu_si512(o, packed0);
-    _mm512_storeu_si512(o + count0, packed1);
-    o += count0 + static_cast<unsigned>(__builtin_popcount(keep1));
-    std::uint64_t leads = static_cast<std::uint64_t>(_mm512_movepi16_mask(packed0)) |
-                          static_cast<std::uint64_t>(_mm512_movepi16_mask(packed1)) << count0;
-    for (; leads != 0; leads &= leads - 1) {
-      char16_t& ch = text[__builtin_ctzll(leads)];
+    std::uint16_t* at = places.data();
+    for (int n = 0; n < kLookUpBlocks && p < stop && end - p > kBlock; ++n) {
+      const __m512i bytes = _mm512_loadu_si512(p);
+      const std::uint64_t high = _mm512_movepi8_mask(bytes);
+      const __m256i low_half = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+      const __m256i high_half = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
+      if (high == 0) {
+        _mm512_storeu_si512(o, _mm512_cvtepu8_epi16(low_half));
+        _mm512_storeu_si512(o + 32, _mm512_cvtepu8_epi16(high_half));
+        p += kBlock;
+        o += kBlock;
+        continue;
+      }
+      if (high == ~std::uint64_t{0}) {
+        DecodePairs32(p, steps, o);
+        p += kBlock;
+        o += kBlock / 2;
+        continue;
+      }
+      bool over;
+      const std::uint64_t starts = ~SecondBytes(high, over);
+      const auto keep0 = static_cast<__mmask32>(starts);
+      const auto keep1 = static_cast<__mmask32>(starts >> 32);
+      const __m512i first0 = _mm512_cvtepu8_epi16(low_half);
+      const __m512i first1 = _mm512_cvtepu8_epi16(high_half);
+      // Each byte's successor: the second byte when it is a lead.
+      const __m512i second0 =
+          _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 1)));
+      const __m512i second1 =
+          _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 33)));
+      const __m512i words0 =
+          _mm512_mask_mov_epi16(first0, static_cast<__mmask32>(high),
+                                _mm512_or_si512(_mm512_slli_epi16(first0, 8), second0));
+      const __m512i words1 =
+          _mm512_mask_mov_epi16(first1, static_cast<__mmask32>(high >> 32),
+                                _mm512_or_si512(_mm512_slli_epi16(first1, 8), second1));
+      const __m512i packed0 = _mm512_maskz_compress_epi16(keep0, words0);
+      const __m512i packed1 = _mm512_maskz_compress_epi16(keep1, words1);
+      const unsigned count0 = static_cast<unsigned>(__builtin_popcount(keep0));
+      _mm512_storeu_si512(o, packed0);
+      _mm512_storeu_si512(o + count0, packed1);
+      // The places of the leads, relative to `text`.
+      const auto place = static_cast<short>(o - text);
+      const __mmask32 leads0 = _mm512_movepi16_mask(packed0);
+      const __mmask32 leads1 = _mm512_movepi16_mask(packed1);
+      _mm512_storeu_si512(at, _mm512_maskz_compress_epi16(
+                                  leads0, _mm512_add_epi16(lanes, _mm512_set1_epi16(place))));
+      at += __builtin_popcount(leads0);
+      _mm512_storeu_si512(
+          at, _mm512_maskz_compress_epi16(
+                  leads1, _mm512_add_epi16(lanes, _mm512_set1_epi16(static_cast<short>(
+                                                      place + static_cast<short>(count0))))));
+      at += __builtin_popcount(leads1);
+      o += count0 + static_cast<unsigned>(__builtin_popcount(keep1));
+      p += kBlock + over;
+    }
+    for (const std::uint16_t* q = places.data(); q < at; ++q) {
+      char16_t& ch = text[*q];
       ch = steps[ch];
     }
-    p += kBlock + over;
   }
   out = o;
   return p;

@@ -298,6 +298,16 @@ TEST(DecodeEucJp, RandomInputsMatchOracle) {
       EXPECT_DECODES_AS_ORACLE(bytes);
     }
   }
+  // Long inputs: the fast paths gather their table lookups over runs of many blocks.
+  for (const auto& alphabet : kAlphabets) {
+    for (int round = 0; round < 3; ++round) {
+      std::string bytes(40000 + rng() % 40000, '\0');
+      for (char& b : bytes) {
+        b = static_cast<char>(alphabet.empty() ? rng() % 256 : alphabet[rng() % alphabet.size()]);
+      }
+      EXPECT_DECODES_AS_ORACLE(bytes);
+    }
+  }
 }
 
 TEST(Cp932, DecodingSpotChecks) {
