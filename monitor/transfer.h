@@ -11,9 +11,10 @@ enum TransferState : std::int16_t {
   kTransferResponseCompleted = 12,  // a body arrived (whatever its HTTP status)
 };
 
-// The HTTP transfer: one asynchronous GET at a time. Every Execute ends, later and on the
-// caller's thread, in exactly one report of kTransferError or kTransferResponseCompleted
-// (with the whole body) to whoever the implementation was built to report to.
+// The HTTP transfer: one asynchronous GET at a time. Every Execute that starts a request ends,
+// later and on the caller's thread, in exactly one report of kTransferError or
+// kTransferResponseCompleted (with the whole body) to whoever the implementation was built to
+// report to. An Execute while a request is outstanding is refused: no request, no report.
 class Transfer {
  public:
   virtual ~Transfer() = default;
