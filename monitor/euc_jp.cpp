@@ -1,5 +1,6 @@
 #include "monitor/euc_jp.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstring>
@@ -66,8 +67,8 @@ inline char16_t PairChar(const std::uint8_t* q, const char16_t* steps) {
   return steps[static_cast<unsigned>(q[0]) << 8 | q[1]];
 }
 
-// Decodes the steps that begin before `stop`, reading no byte at or past `end`, and returns the
-// read position, on a step; it may read up to 64 bytes past `stop`. Writes no more characters
+// Decodes the steps that begin before `stop` (and perhaps up to a block of 64 bytes more), reading
+// no byte at or past `end`, and returns the read position, on a step. Writes no more characters
 // than bytes consumed, but block stores may write up to 64 characters ahead of the text.
 using BlockDecoder = const std::uint8_t* (*)(const std::uint8_t* p, const std::uint8_t* stop,
                                              const std::uint8_t* end, const char16_t* steps,
@@ -161,7 +162,7 @@ char16_t* DecodeTail(const std::uint8_t* p, const std::uint8_t* end, const char1
 
 #if defined(LOTWARDEN_DECODE_SSE2)
 
-// The input is read in blocks of 64 bytes that each begin on a step. A lead byte (0x80-0xFF
+// The input is read in blocks of 64 bytes. A lead byte (0x80-0xFF
 // at the start of a step) swallows the byte after it; in a run of such bytes that begins on a
 // step the leads are the bytes at even offsets, and a run of odd length also swallows the
 // ASCII byte after it. (A run always begins on a step: the byte before it is ASCII, and so is
@@ -170,15 +171,18 @@ char16_t* DecodeTail(const std::uint8_t* p, const std::uint8_t* end, const char1
 // run of backslashes do.
 constexpr std::ptrdiff_t kBlock = 64;
 
-// The second bytes of a block, from its high bytes. `over` is set when the block's last byte is
-// a lead, so that the next block's first byte is its second byte.
-inline std::uint64_t SecondBytes(std::uint64_t high, bool& over) {
+// The second bytes of a block, from its high bytes and `carry` (1 when the block's first byte is
+// the second byte of the previous block's last lead, else 0). `over` is set when the block's last
+// byte is a lead. Carrying the bit, rather than starting the next block one byte later, keeps the
+// blocks' loads independent of the bytes loaded before them.
+inline std::uint64_t SecondBytes(std::uint64_t high, std::uint64_t carry, bool& over) {
   constexpr std::uint64_t kEven = 0x5555555555555555u;
+  high &= ~carry;
   const std::uint64_t follows = high << 1;
   const std::uint64_t odd_starts = high & ~kEven & ~follows;
   std::uint64_t even_runs;  // runs that begin at even offsets, and the byte past odd ones
   over = __builtin_add_overflow(odd_starts, high, &even_runs);
-  return (kEven ^ (even_runs << 1)) & follows;
+  return ((kEven ^ (even_runs << 1)) & follows) | carry;
 }
 
 // 32 pairs: a block of high bytes only.
@@ -253,25 +257,25 @@ __attribute__((target("ssse3,popcnt"))) const std::uint8_t* DecodeBlocksSsse3(
     const std::uint8_t* p, const std::uint8_t* stop, const std::uint8_t* end, const char16_t* steps,
     char16_t*& out) {
   char16_t* o = out;
-  while (p < stop && end - p > kBlock) {
+  std::uint64_t carry = 0;
+  for (; p + carry < stop && end - p > kBlock; p += kBlock) {
     LOTWARDEN_LOAD_BLOCK(p);
-    if (high == 0) {
+    if (high == 0 && carry == 0) {
       Widen16(a, o);
       Widen16(b, o + 16);
       Widen16(c, o + 32);
       Widen16(d, o + 48);
-      p += kBlock;
       o += kBlock;
       continue;
     }
-    if (high == ~std::uint64_t{0}) {
+    if (high == ~std::uint64_t{0} && carry == 0) {
       DecodePairs32(p, steps, o);
-      p += kBlock;
       o += kBlock / 2;
       continue;
     }
     bool over;
-    const std::uint64_t starts = ~SecondBytes(high, over);
+    const std::uint64_t starts = ~SecondBytes(high, carry, over);
+    carry = over;
     char16_t* const text = o;
     o = Compact16(a, static_cast<unsigned>(starts), o);
     o = Compact16(b, static_cast<unsigned>(starts >> 16), o);
@@ -281,90 +285,141 @@ __attribute__((target("ssse3,popcnt"))) const std::uint8_t* DecodeBlocksSsse3(
       const std::uint64_t before = (leads & (~leads + 1)) - 1;  // the bits below the lowest lead
       text[__builtin_popcountll(starts & before)] = PairChar(p + __builtin_ctzll(leads), steps);
     }
-    p += kBlock + over;
   }
   out = o;
-  return p;
+  return p + carry;
 }
 
-// AVX-512 (with VBMI2's compress): each step's first byte is widened, a lead with its second
-// byte above it, and the steps are packed in place 32 at a time; the packed leads' sign bits give
-// their places in the text, which are collected for a run of blocks and looked up in one loop
+// AVX-512 (with VBMI's byte permutes and VBMI2's compress): each high byte is put above its
+// successor and each ASCII byte stands alone, and the steps' words are packed in place 32 at a
+// time. Kana pairs become their characters there; the other pairs keep their sign bit, which gives
+// their places in the text. These are collected for a run of blocks and looked up in one loop
 // after it (a loop per block would mispredict its exit on almost every block).
 constexpr int kLookUpBlocks = 256;  // the places stay below 2^16
+constexpr std::ptrdiff_t kPrefetch = 3072;
 
-__attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt,bmi"))) const std::uint8_t*
+// For the word of each byte of a block, the byte above its successor: the indices into the block
+// (0-63) and into the block one byte on (64-127) of the first 32 words and of the last 32.
+struct PairBytes {
+  alignas(64) std::array<std::uint8_t, 64> first{};
+  alignas(64) std::array<std::uint8_t, 64> last{};
+
+  constexpr PairBytes() {
+    for (int i = 0; i < 32; ++i) {
+      first[2 * i] = static_cast<std::uint8_t>(64 + i);
+      first[2 * i + 1] = static_cast<std::uint8_t>(i);
+      last[2 * i] = static_cast<std::uint8_t>(96 + i);
+      last[2 * i + 1] = static_cast<std::uint8_t>(32 + i);
+    }
+  }
+};
+constexpr PairBytes kPairBytes;
+
+// Hiragana (A4 A1-F3) and katakana (A5 A1-F6) run in the same order as their code points, so a
+// kana pair becomes its character by one addition. Japanese text is mostly kana.
+struct Kana {
+  __m512i hiragana_first;
+  __m512i katakana_first;
+  __m512i hiragana_count;
+  __m512i katakana_count;
+  __m512i hiragana_char;
+  __m512i katakana_char;
+};
+
+// Turns the kana pairs among 32 words into their characters; returns the pairs left to look up.
+__attribute__((target("avx512f,avx512bw"))) inline __mmask32 KanaToCharacters(__m512i& words,
+                                                                              const Kana& k) {
+  const __m512i hiragana = _mm512_sub_epi16(words, k.hiragana_first);
+  const __m512i katakana = _mm512_sub_epi16(words, k.katakana_first);
+  words = _mm512_mask_add_epi16(words, _mm512_cmplt_epu16_mask(hiragana, k.hiragana_count),
+                                hiragana, k.hiragana_char);
+  words = _mm512_mask_add_epi16(words, _mm512_cmplt_epu16_mask(katakana, k.katakana_count),
+                                katakana, k.katakana_char);
+  return _mm512_movepi16_mask(words);
+}
+
+__attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,popcnt,bmi"))) const std::uint8_t*
 DecodeBlocksAvx512(const std::uint8_t* p, const std::uint8_t* stop, const std::uint8_t* end,
                    const char16_t* steps, char16_t*& out) {
+  if (end - p <= kBlock) return p;
+  // Each block reads one byte past itself. A block may begin just before `stop` with the second
+  // byte of a pair, and so decode a block's worth past it.
+  const std::uint8_t* const last = std::min(stop, end - kBlock);
   char16_t* o = out;
   alignas(64) std::array<std::uint16_t, kLookUpBlocks * 32 + 32> places;
+  const __m512i pair_bytes0 = _mm512_load_si512(kPairBytes.first.data());
+  const __m512i pair_bytes1 = _mm512_load_si512(kPairBytes.last.data());
   const __m512i lanes = _mm512_set_epi16(31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17,
                                          16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
-  while (p < stop && end - p > kBlock) {
+  const Kana kana{_mm512_set1_epi16(static_cast<short>(0xA4A1)),
+                  _mm512_set1_epi16(static_cast<short>(0xA5A1)),
+                  _mm512_set1_epi16(0x53),
+                  _mm512_set1_epi16(0x56),
+                  _mm512_set1_epi16(0x3041),
+                  _mm512_set1_epi16(0x30A1)};
+  std::uint64_t carry = 0;
+  while (p < last) {
     char16_t* const text = o;
+    unsigned length = 0;  // of the run's text so far
     std::uint16_t* at = places.data();
-    for (int n = 0; n < kLookUpBlocks && p < stop && end - p > kBlock; ++n) {
+    const std::uint8_t* const run_end =
+        last - p > kLookUpBlocks * kBlock ? p + kLookUpBlocks * kBlock : last;
+    for (; p < run_end; p += kBlock) {
       const __m512i bytes = _mm512_loadu_si512(p);
       const std::uint64_t high = _mm512_movepi8_mask(bytes);
-      const __m256i low_half = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-      const __m256i high_half = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
-      if (high == 0) {
-        _mm512_storeu_si512(o, _mm512_cvtepu8_epi16(low_half));
-        _mm512_storeu_si512(o + 32, _mm512_cvtepu8_epi16(high_half));
-        p += kBlock;
-        o += kBlock;
+      if ((high | carry) == 0) {
+        _mm512_storeu_si512(
+            text + length,
+            _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p))));
+        _mm512_storeu_si512(
+            text + length + 32,
+            _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32))));
+        length += kBlock;
         continue;
       }
-      if (high == ~std::uint64_t{0}) {
-        DecodePairs32(p, steps, o);
-        p += kBlock;
-        o += kBlock / 2;
+      // The hardware's prefetch falls behind on mixed text, whose blocks take longest.
+      __builtin_prefetch(p + kPrefetch, 0, 3);
+      if (high == ~std::uint64_t{0} && carry == 0) {
+        DecodePairs32(p, steps, text + length);
+        length += kBlock / 2;
         continue;
       }
       bool over;
-      const std::uint64_t starts = ~SecondBytes(high, over);
-      const auto keep0 = static_cast<__mmask32>(starts);
-      const auto keep1 = static_cast<__mmask32>(starts >> 32);
-      const __m512i first0 = _mm512_cvtepu8_epi16(low_half);
-      const __m512i first1 = _mm512_cvtepu8_epi16(high_half);
-      // Each byte's successor: the second byte when it is a lead.
-      const __m512i second0 =
-          _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 1)));
-      const __m512i second1 =
-          _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 33)));
-      const __m512i words0 =
-          _mm512_mask_mov_epi16(first0, static_cast<__mmask32>(high),
-                                _mm512_or_si512(_mm512_slli_epi16(first0, 8), second0));
-      const __m512i words1 =
-          _mm512_mask_mov_epi16(first1, static_cast<__mmask32>(high >> 32),
-                                _mm512_or_si512(_mm512_slli_epi16(first1, 8), second1));
-      const __m512i packed0 = _mm512_maskz_compress_epi16(keep0, words0);
-      const __m512i packed1 = _mm512_maskz_compress_epi16(keep1, words1);
-      const unsigned count0 = static_cast<unsigned>(__builtin_popcount(keep0));
-      _mm512_storeu_si512(o, packed0);
-      _mm512_storeu_si512(o + count0, packed1);
-      // The places of the leads, relative to `text`.
-      const auto place = static_cast<short>(o - text);
-      const __mmask32 leads0 = _mm512_movepi16_mask(packed0);
-      const __mmask32 leads1 = _mm512_movepi16_mask(packed1);
-      _mm512_storeu_si512(at, _mm512_maskz_compress_epi16(
-                                  leads0, _mm512_add_epi16(lanes, _mm512_set1_epi16(place))));
+      const std::uint64_t starts = ~SecondBytes(high, carry, over);
+      carry = over;
+      const __m512i next = _mm512_loadu_si512(p + 1);
+      __m512i w0 = _mm512_permutex2var_epi8(bytes, pair_bytes0, next);
+      __m512i w1 = _mm512_permutex2var_epi8(bytes, pair_bytes1, next);
+      w0 = _mm512_mask_srli_epi16(w0, ~static_cast<__mmask32>(high), w0, 8);
+      w1 = _mm512_mask_srli_epi16(w1, ~static_cast<__mmask32>(high >> 32), w1, 8);
+      __m512i packed0 = _mm512_maskz_compress_epi16(static_cast<__mmask32>(starts), w0);
+      __m512i packed1 = _mm512_maskz_compress_epi16(static_cast<__mmask32>(starts >> 32), w1);
+      const __mmask32 leads0 = KanaToCharacters(packed0, kana);
+      const __mmask32 leads1 = KanaToCharacters(packed1, kana);
+      const auto count0 = static_cast<unsigned>(__builtin_popcount(static_cast<__mmask32>(starts)));
+      _mm512_storeu_si512(text + length, packed0);
+      _mm512_storeu_si512(text + length + count0, packed1);
+      // The places of the pairs to look up, relative to `text`.
+      _mm512_storeu_si512(
+          at, _mm512_maskz_compress_epi16(
+                  leads0, _mm512_add_epi16(lanes, _mm512_set1_epi16(static_cast<short>(length)))));
       at += __builtin_popcount(leads0);
       _mm512_storeu_si512(
           at, _mm512_maskz_compress_epi16(
-                  leads1, _mm512_add_epi16(lanes, _mm512_set1_epi16(static_cast<short>(
-                                                      place + static_cast<short>(count0))))));
+                  leads1,
+                  _mm512_add_epi16(lanes, _mm512_set1_epi16(static_cast<short>(length + count0)))));
       at += __builtin_popcount(leads1);
-      o += count0 + static_cast<unsigned>(__builtin_popcount(keep1));
-      p += kBlock + over;
+      length += static_cast<unsigned>(__builtin_popcountll(starts));
     }
+#pragma GCC unroll 4
     for (const std::uint16_t* q = places.data(); q < at; ++q) {
       char16_t& ch = text[*q];
       ch = steps[ch];
     }
+    o = text + length;
   }
   out = o;
-  return p;
+  return p + carry;
 }
 
 #undef LOTWARDEN_LOAD_BLOCK
@@ -374,8 +429,8 @@ const std::vector<BlockDecoder>& AvailableBlocks() {
   static const std::vector<BlockDecoder> available = [] {
     std::vector<BlockDecoder> decoders;
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi2") &&
-        __builtin_cpu_supports("popcnt"))
+    if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi") &&
+        __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("popcnt"))
       decoders.push_back(DecodeBlocksAvx512);
     if (__builtin_cpu_supports("ssse3") && __builtin_cpu_supports("popcnt"))
       decoders.push_back(DecodeBlocksSsse3);

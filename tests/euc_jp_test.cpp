@@ -232,15 +232,17 @@ TEST(EucPairToShiftJis, ValidPairsMatchPythonTranscoding) {
 
 TEST(DecodeEucJp, AllTwoByteInputsMatchOracle) {
   std::string all;
+  std::string spaced;  // each pair then a space: every block mixed, no all-pairs shortcut
   for (int c1 = 0; c1 < 256; ++c1) {
     for (int c2 = 0; c2 < 256; ++c2) {
       const std::string bytes{static_cast<char>(c1), static_cast<char>(c2)};
       EXPECT_DECODES_AS_ORACLE(bytes);
       all += bytes;
+      spaced += bytes + ' ';
     }
   }
   // The same pairs as one stream: ASCII leads shift the pairing, crossing every block edge.
-  for (const std::string& bytes : {all, "A" + all}) {
+  for (const std::string& bytes : {all, "A" + all, spaced, "A" + spaced}) {
     const std::u16string oracle = OracleDecode(bytes);
     for (const std::u16string& decoded : DecodeEucJpOnEveryPath(bytes))
       EXPECT_EQ(decoded, oracle);
