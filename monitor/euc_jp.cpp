@@ -380,7 +380,14 @@ DecodeBlocksAvx512(const std::uint8_t* p, const std::uint8_t* stop, const std::u
       // The hardware's prefetch falls behind on mixed text, whose blocks take longest.
       __builtin_prefetch(p + kPrefetch, 0, 3);
       if (high == ~std::uint64_t{0} && carry == 0) {
-        DecodePairs32(p, steps, text + length);
+        // 32 pairs: each lead byte above its second byte.
+        __m512i pairs = _mm512_shldi_epi16(bytes, bytes, 8);
+        const __mmask32 leads = KanaToCharacters(pairs, kana);
+        _mm512_storeu_si512(text + length, pairs);
+        _mm512_storeu_si512(
+            at, _mm512_maskz_compress_epi16(
+                    leads, _mm512_add_epi16(lanes, _mm512_set1_epi16(static_cast<short>(length)))));
+        at += __builtin_popcount(leads);
         length += kBlock / 2;
         continue;
       }
