@@ -295,7 +295,8 @@ __attribute__((target("ssse3,popcnt"))) const std::uint8_t* DecodeBlocksSsse3(
 // time. Kana pairs become their characters there; the other pairs keep their sign bit, which gives
 // their places in the text. These are collected for a run of blocks and looked up in one loop
 // after it (a loop per block would mispredict its exit on almost every block).
-constexpr int kLookUpBlocks = 256;  // the places stay below 2^16
+// A run of blocks, with its text, stays within the first-level cache until its pairs are looked up.
+constexpr int kLookUpBlocks = 64;
 constexpr std::ptrdiff_t kPrefetch = 3072;
 
 // For the word of each byte of a block, the byte above its successor: the indices into the block
