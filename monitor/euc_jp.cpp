@@ -317,7 +317,7 @@ struct PairBytes {
 constexpr PairBytes kPairBytes;
 
 // Hiragana (A4 A1-F3) and katakana (A5 A1-F6) run in the same order as their code points, so a
-// kana pair becomes its character by one addition. Japanese text is mostly kana.
+// kana pair becomes its character by one addition, which spares a large share of the lookups.
 struct Kana {
   __m512i hiragana_first;
   __m512i katakana_first;
