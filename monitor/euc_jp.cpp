@@ -162,13 +162,12 @@ char16_t* DecodeTail(const std::uint8_t* p, const std::uint8_t* end, const char1
 
 #if defined(LOTWARDEN_DECODE_SSE2)
 
-// The input is read in blocks of 64 bytes. A lead byte (0x80-0xFF
-// at the start of a step) swallows the byte after it; in a run of such bytes that begins on a
-// step the leads are the bytes at even offsets, and a run of odd length also swallows the
-// ASCII byte after it. (A run always begins on a step: the byte before it is ASCII, and so is
-// either a step or a second byte, and either way the next byte starts a step.) So the second
-// bytes of a block follow from its mask of high bytes alone, as the escaped characters of a
-// run of backslashes do.
+// The input is read in blocks of 64 bytes. A lead byte (0x80-0xFF at the start of a step)
+// swallows the byte after it; in a run of such bytes that begins on a step the leads are the
+// bytes at even offsets, and a run of odd length also swallows the ASCII byte after it. (A run
+// always begins on a step: the byte before it is ASCII, and so is either a step or a second
+// byte, and either way the next byte starts a step.) So the second bytes of a block follow from
+// its mask of high bytes alone, as the escaped characters of a run of backslashes do.
 constexpr std::ptrdiff_t kBlock = 64;
 
 // The second bytes of a block, from its high bytes and `carry` (1 when the block's first byte is
