@@ -283,12 +283,18 @@ read_id() {
   sleep 0.3
   xclip -o -selection clipboard 2>/dev/null
 }
+# On a loaded machine (the sanitizer build, a busy host) xclip can take seconds to own the
+# selection, so it gets three tries of five seconds.
 put_clipboard() {
-  [ -n "$xclip_pid" ] && kill "$xclip_pid" 2>/dev/null && wait "$xclip_pid" 2>/dev/null
-  printf '%s' "$1" | xclip -quiet -selection clipboard >/dev/null 2>&1 &
-  xclip_pid=$!
-  wait_for 3 test "$(xclip -o -selection clipboard 2>/dev/null)" = "$1" ||
-    fail "xclip did not take the clipboard"
+  local try
+  for try in 1 2 3; do
+    [ -n "$xclip_pid" ] && kill "$xclip_pid" 2>/dev/null && wait "$xclip_pid" 2>/dev/null
+    printf '%s' "$1" | xclip -quiet -selection clipboard >/dev/null 2>&1 &
+    xclip_pid=$!
+    wait_for 5 test "$(xclip -o -selection clipboard 2>/dev/null)" = "$1" && return 0
+    log "xclip has not taken the clipboard (try $try)"
+  done
+  fail "xclip did not take the clipboard"
 }
 
 # Waits until the wall clock is at most $1 seconds into a minute, at least 2 seconds in.
