@@ -315,27 +315,28 @@ struct PairBytes {
 };
 constexpr PairBytes kPairBytes;
 
+// Turns the kana pairs among 32 words into their characters; returns the pairs left to look up.
 // Hiragana (A4 A1-F3) and katakana (A5 A1-F6) run in the same order as their code points, so a
 // kana pair becomes its character by one addition, which spares a large share of the lookups.
-struct Kana {
-  __m512i hiragana_first;
-  __m512i katakana_first;
-  __m512i hiragana_count;
-  __m512i katakana_count;
-  __m512i hiragana_char;
-  __m512i katakana_char;
-};
-
-// Turns the kana pairs among 32 words into their characters; returns the pairs left to look up.
-__attribute__((target("avx512f,avx512bw"))) inline __mmask32 KanaToCharacters(__m512i& words,
-                                                                              const Kana& k) {
-  const __m512i hiragana = _mm512_sub_epi16(words, k.hiragana_first);
-  const __m512i katakana = _mm512_sub_epi16(words, k.katakana_first);
-  words = _mm512_mask_add_epi16(words, _mm512_cmplt_epu16_mask(hiragana, k.hiragana_count),
-                                hiragana, k.hiragana_char);
-  words = _mm512_mask_add_epi16(words, _mm512_cmplt_epu16_mask(katakana, k.katakana_count),
-                                katakana, k.katakana_char);
+__attribute__((target("avx512f,avx512bw"))) inline __mmask32 KanaToCharacters(__m512i& words) {
+  const __m512i hiragana = _mm512_sub_epi16(words, _mm512_set1_epi16(static_cast<short>(0xA4A1)));
+  const __m512i katakana = _mm512_sub_epi16(words, _mm512_set1_epi16(static_cast<short>(0xA5A1)));
+  words = _mm512_mask_add_epi16(words, _mm512_cmplt_epu16_mask(hiragana, _mm512_set1_epi16(0x53)),
+                                hiragana, _mm512_set1_epi16(0x3041));
+  words = _mm512_mask_add_epi16(words, _mm512_cmplt_epu16_mask(katakana, _mm512_set1_epi16(0x56)),
+                                katakana, _mm512_set1_epi16(0x30A1));
   return _mm512_movepi16_mask(words);
+}
+
+// Appends the places in the text of the pairs `look` picks among 32 words written at `offset`.
+__attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt"))) inline std::uint16_t* AddPlaces(
+    std::uint16_t* at, __mmask32 look, unsigned offset) {
+  const __m512i lanes = _mm512_set_epi16(31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17,
+                                         16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+  _mm512_storeu_si512(
+      at, _mm512_maskz_compress_epi16(
+              look, _mm512_add_epi16(lanes, _mm512_set1_epi16(static_cast<short>(offset)))));
+  return at + __builtin_popcount(look);
 }
 
 __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,popcnt,bmi"))) const std::uint8_t*
@@ -349,14 +350,6 @@ DecodeBlocksAvx512(const std::uint8_t* p, const std::uint8_t* stop, const std::u
   alignas(64) std::array<std::uint16_t, kLookUpBlocks * 32 + 32> places;
   const __m512i pair_bytes0 = _mm512_load_si512(kPairBytes.first.data());
   const __m512i pair_bytes1 = _mm512_load_si512(kPairBytes.last.data());
-  const __m512i lanes = _mm512_set_epi16(31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17,
-                                         16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
-  const Kana kana{_mm512_set1_epi16(static_cast<short>(0xA4A1)),
-                  _mm512_set1_epi16(static_cast<short>(0xA5A1)),
-                  _mm512_set1_epi16(0x53),
-                  _mm512_set1_epi16(0x56),
-                  _mm512_set1_epi16(0x3041),
-                  _mm512_set1_epi16(0x30A1)};
   std::uint64_t carry = 0;
   while (p < last) {
     char16_t* const text = o;
@@ -382,12 +375,9 @@ DecodeBlocksAvx512(const std::uint8_t* p, const std::uint8_t* stop, const std::u
       if (high == ~std::uint64_t{0} && carry == 0) {
         // 32 pairs: each lead byte above its second byte.
         __m512i pairs = _mm512_shldi_epi16(bytes, bytes, 8);
-        const __mmask32 leads = KanaToCharacters(pairs, kana);
+        const __mmask32 leads = KanaToCharacters(pairs);
         _mm512_storeu_si512(text + length, pairs);
-        _mm512_storeu_si512(
-            at, _mm512_maskz_compress_epi16(
-                    leads, _mm512_add_epi16(lanes, _mm512_set1_epi16(static_cast<short>(length)))));
-        at += __builtin_popcount(leads);
+        at = AddPlaces(at, leads, length);
         length += kBlock / 2;
         continue;
       }
@@ -401,21 +391,13 @@ DecodeBlocksAvx512(const std::uint8_t* p, const std::uint8_t* stop, const std::u
       w1 = _mm512_mask_srli_epi16(w1, ~static_cast<__mmask32>(high >> 32), w1, 8);
       __m512i packed0 = _mm512_maskz_compress_epi16(static_cast<__mmask32>(starts), w0);
       __m512i packed1 = _mm512_maskz_compress_epi16(static_cast<__mmask32>(starts >> 32), w1);
-      const __mmask32 leads0 = KanaToCharacters(packed0, kana);
-      const __mmask32 leads1 = KanaToCharacters(packed1, kana);
+      const __mmask32 leads0 = KanaToCharacters(packed0);
+      const __mmask32 leads1 = KanaToCharacters(packed1);
       const auto count0 = static_cast<unsigned>(__builtin_popcount(static_cast<__mmask32>(starts)));
       _mm512_storeu_si512(text + length, packed0);
       _mm512_storeu_si512(text + length + count0, packed1);
-      // The places of the pairs to look up, relative to `text`.
-      _mm512_storeu_si512(
-          at, _mm512_maskz_compress_epi16(
-                  leads0, _mm512_add_epi16(lanes, _mm512_set1_epi16(static_cast<short>(length)))));
-      at += __builtin_popcount(leads0);
-      _mm512_storeu_si512(
-          at, _mm512_maskz_compress_epi16(
-                  leads1,
-                  _mm512_add_epi16(lanes, _mm512_set1_epi16(static_cast<short>(length + count0)))));
-      at += __builtin_popcount(leads1);
+      at = AddPlaces(at, leads0, length);
+      at = AddPlaces(at, leads1, length + count0);
       length += static_cast<unsigned>(__builtin_popcountll(starts));
     }
 #pragma GCC unroll 4
