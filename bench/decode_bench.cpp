@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoding speed: DecodeEucJp against glibc's iconv (EUC-JP to UTF-16LE) and memcpy, on a
 // synthetic auction item page, a mix of such pages, dense Japanese text and plain ASCII, and
 // the decode plus page analysis of one item page. Prints the ratios of the medians at the end.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # What the program costs to keep running, side by side with the least a Qt 6 tray program
 # needs (bench/minimal_tray.cpp: one window, one tray icon, a 1 s timer, a network manager
 # that GETs one page a minute). Both run at the same time under Xvfb with the trayer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The floor that bench/footprint.sh measures the program against: about the least a Qt 6
 // tray program that polls a web page needs. One window, one tray icon, a one-second timer
 // and a network manager; given a URL, it GETs it at the start of every wall-clock minute.

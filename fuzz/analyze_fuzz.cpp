@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary pages to AnalyzePage and checks it against a plain reading of the same rules
 // on upper-cased and half-width copies of the whole page.
 // Byte 0: check boxes (bits 0-2), lastMinute set (bit 3), slider (bits 4-7); byte 1:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decodes arbitrary bytes and checks the character count against the byte-count rule: a byte
 // 0x00-0x7F is one step of one byte, any other byte starts a step of two bytes (one byte when
 // it is the last), and every step gives exactly one character. The fast path must also give

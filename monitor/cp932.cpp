@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/cp932.h"
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/page_analysis.h"
 
 #include <array>

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The icon files drawn at build time: each PNG has its size, a see-through background and
 # face, the grey outline and black hands, all inside the picture; the SVG, rendered as a desktop renders icons,
 # matches the 256-pixel PNG.

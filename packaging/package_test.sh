@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The Debian package round trip on this machine: builds the .deb with CPack, installs it with
 # apt-get, checks what it put where, starts the installed program under Xvfb with the trayer
 # notification area (the window maps, the icon docks), then purges it and checks that every

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The clock face on the tray icon, read from ImageMagick's txt: dump of the icon's rectangle
 # ("X,Y: (R,G,B..."). The rim is the grey (128,128,128) outline; its bounding box gives the
 # centre and the radius, and a hand is black (0,0,0) within a pixel of a point.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by the bash scripts that run things on a real X server: an Xvfb display with the
 # trayer notification area (XEmbed), and stopping what they started.
 

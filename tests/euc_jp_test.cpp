@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/euc_jp.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/japanese_text.h"
 
 #include <gtest/gtest.h>

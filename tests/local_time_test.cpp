@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/local_time.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The popup menu's commands through the real window, and the tray's mouse actions through
 // the whole program.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Helpers for the Qt tests: a scripted HTTP server reached as the proxy, and control lookup.
 

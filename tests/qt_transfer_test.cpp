@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Qt transfer against a real HTTP server on 127.0.0.1, reached the way a user's proxy is:
 // http_proxy points at the server and the request keeps the auction site's real URL.
 

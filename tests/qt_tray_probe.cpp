@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A tray icon on a real notification area, driven line by line from standard input for
 // tests/tray_xembed_test.sh. It runs the tick's minute work once a second when due (the
 // minute changed, or an alert stands), and the real mouse actions of the tray icon.

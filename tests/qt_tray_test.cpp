@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tray's Qt adapters, offscreen: the face raster and its icon, the tray icon's updates,
 // and mouse actions delivered as message numbers.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window through Qt: its controls, their geometry and limits, its events routed to
 // the monitor, and the whole program against a local HTTP server reached as the proxy.
 #include <gtest/gtest.h>

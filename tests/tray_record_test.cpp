@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tray/tray_record.h"
 
 #include <gtest/gtest.h>

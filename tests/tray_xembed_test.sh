@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The tray icon on a real XEmbed notification area: Xvfb with trayer, the probe program
 # showing the icon through the tray adapters, xdotool for the pointer and ImageMagick's
 # import to read the icon's pixels off the screen.

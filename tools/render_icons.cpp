@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders the program's icon files from its own clock-face drawing: a masked PNG at each
 // requested size and one scalable SVG, the face framed whole in each. Run at build time.
 // Usage: render_icons OUTPUT_DIR SIZE...

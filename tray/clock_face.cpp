@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tray/clock_face.h"
 
 #include <cmath>

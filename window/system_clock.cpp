@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/system_clock.h"
 
 #include <QDateTime>

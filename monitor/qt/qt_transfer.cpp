@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/qt/qt_transfer.h"
 
 #include <QNetworkReply>

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """A fake auction site for driving Lotwarden from the outside.
 
 It listens on 127.0.0.1 and is meant to be reached as the program's HTTP proxy

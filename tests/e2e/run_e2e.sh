@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Runs the built program as a user meets it, on a real X server: Xvfb with the trayer
 # notification area, a fake auction site reached as the HTTP proxy, a stand-in browser first
 # on PATH, xclip for the clipboard, xdotool for keyboard and pointer, and ImageMagick's

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Watches a rectangle of the X screen and counts the pixels of one colour in it.
 
 Prints one line per sample: the Unix time in milliseconds and the count. All samples go

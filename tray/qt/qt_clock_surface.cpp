@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tray/qt/qt_clock_surface.h"
 
 #include <QColor>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tray/qt/qt_tray_menu_host.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tray/qt/tray_mouse_router.h"
 
 #include <QApplication>
