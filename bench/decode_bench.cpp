@@ -21,9 +21,7 @@
 #include <vector>
 
 #include "monitor/euc_jp.h"
-#include "monitor/monitor_state.h"
 #include "monitor/page_analysis.h"
-#include "monitor/window_controls.h"
 
 namespace {
 
@@ -302,32 +300,10 @@ void Memcpy(benchmark::State& state, const std::string& in) {
   SetBytes(state, in);
 }
 
-class BenchWindow : public lotwarden::WindowControls {
- public:
-  std::u16string AuctionId() const override { return u"e12345678"; }
-  std::u16string StatusCaption() const override { return status_; }
-  void SetStatusCaption(const std::u16string& text) override { status_ = text; }
-  std::u16string CurrentBidCaption() const override { return bid_; }
-  void SetCurrentBidCaption(const std::u16string& text) override { bid_ = text; }
-  bool IsChecked(int) const override { return true; }
-  int SliderValue() const override { return slider_; }
-  void SetSliderValue(int minutes) override { slider_ = minutes; }
-  void SetTimerEnabled(bool) override {}
-  void OpenUrl() override {}
-
- private:
-  std::u16string status_;
-  std::u16string bid_;
-  int slider_ = 5;
-};
-
 void DecodeAndAnalyze(benchmark::State& state, const std::string& in) {
-  BenchWindow window;
-  lotwarden::MonitorState monitor;
-  const lotwarden::LocalSeconds now = lotwarden::MakeLocalTime(2003, 8, 12, 21, 5, 0);
   std::u16string status;
   for (auto _ : state) {
-    status = lotwarden::AnalyzePage(DecodeEucJp(in), monitor, window, now);
+    status = lotwarden::AnalyzePage(DecodeEucJp(in), {true, true, true}).status;
     benchmark::DoNotOptimize(status.data());
   }
   if (status != u"12,000 円/残り45分/【美品】ニコン FM2 フィルムカメラ ボディ NO.1") {

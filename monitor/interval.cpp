@@ -5,6 +5,8 @@
 #include <limits>
 #include <optional>
 
+#include "monitor/window_controls.h"
+
 namespace lotwarden {
 namespace {
 
@@ -47,19 +49,18 @@ int HalfRoundedDown(int value) {
 
 }  // namespace
 
-void AdaptInterval(std::u16string_view piece, MonitorState& state, WindowControls& window,
-                   LocalSeconds now) {
+std::optional<IntervalChange> AdaptInterval(std::u16string_view piece, int interval,
+                                            LocalMinute fetchMinute) {
   // Only a time left in minutes counts: "/終了", days and hours have no "分".
   const size_t unit = piece.find(u'分');
-  if (unit == std::u16string_view::npos || unit < kPrefix.size()) return;
+  if (unit == std::u16string_view::npos || unit < kPrefix.size()) return std::nullopt;
   const std::optional<int> minutesLeft =
       ReadMinutes(piece.substr(kPrefix.size(), unit - kPrefix.size()));
-  if (!minutesLeft || window.SliderValue() < *minutesLeft) return;
+  if (!minutesLeft || interval < *minutesLeft) return std::nullopt;
 
-  SetInterval(window, HalfRoundedDown(*minutesLeft));
-  // The next fetch counts from the minute of this fetch, with what the slider now holds.
-  const LocalMinute from = state.lastMinute.value_or(MinuteOf(now));
-  state.nextCheck = from + std::chrono::minutes{window.SliderValue()};
+  // The next fetch counts from the minute of this fetch, with the interval the slider takes.
+  const int halved = ClampInterval(HalfRoundedDown(*minutesLeft));
+  return IntervalChange{halved, fetchMinute + std::chrono::minutes{halved}};
 }
 
 }  // namespace lotwarden

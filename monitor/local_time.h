@@ -2,7 +2,6 @@
 #pragma once
 
 #include <chrono>
-#include <string>
 
 namespace lotwarden {
 
@@ -10,12 +9,6 @@ namespace lotwarden {
 // program never asks the system for time itself; a clock hands it in.
 using LocalSeconds = std::chrono::local_seconds;
 using LocalMinute = std::chrono::local_time<std::chrono::minutes>;
-
-// "9:05:33": 24-hour clock, hours without a leading zero.
-std::u16string TimeOfDayText(LocalSeconds time);
-
-// "9:05", "21:05", "0:03": the time-of-day text cut before its last colon.
-std::u16string HourMinute(LocalSeconds time);
 
 inline LocalMinute MinuteOf(LocalSeconds time) {
   return std::chrono::floor<std::chrono::minutes>(time);

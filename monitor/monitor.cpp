@@ -2,8 +2,10 @@
 #include "monitor/monitor.h"
 
 #include <chrono>
+#include <utility>
 
 #include "monitor/euc_jp.h"
+#include "monitor/interval.h"
 #include "monitor/page_analysis.h"
 #include "monitor/urls.h"
 
@@ -17,17 +19,22 @@ std::chrono::minutes Minutes(int count) {
   return std::chrono::minutes{count};
 }
 
+FaceReading FaceOf(LocalMinute minute, FaceFill fill) {
+  const std::chrono::hh_mm_ss time{minute - std::chrono::floor<std::chrono::days>(minute)};
+  return {static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()), fill};
+}
+
 }  // namespace
 
 Monitor::Monitor(WindowControls& window, Transfer& transfer, TrayPresence& tray, const Clock& clock)
     : window_(window), transfer_(transfer), tray_(tray), clock_(clock) {}
 
 void Monitor::Start() {
-  state_.faceColour = 7;
+  state_.faceFill = FaceFill::kGrey;
   state_.alert = false;
   window_.SetTimerEnabled(false);
-  tray_.AddTrayIcon(window_.StatusCaption());
-  state_.nextCheck = MinuteOf(clock_.Now()) + Minutes(window_.SliderValue());
+  tray_.AddTrayIcon(state_.status);
+  state_.nextCheck = MinuteOf(clock_.Now()) + Minutes(window_.Interval());
   window_.SetTimerEnabled(true);
 }
 
@@ -35,43 +42,44 @@ void Monitor::OnTick() {
   const LocalMinute now = MinuteOf(clock_.Now());
   if (state_.lastMinute == now && !state_.alert) return;
 
-  tray_.CopyTooltip(window_.StatusCaption());
+  // The tooltip is the status as the minute work begins; a fetch that cannot start shows its
+  // message on the next tick, which its emptied lastMinute brings at once.
+  const std::u16string tooltip = state_.status;
   state_.lastMinute = now;
-  const std::u16string minuteText = HourMinute(now);
   // A check that has passed is due however long ago (a machine that slept); one further
   // ahead than any interval reaches is due too (the clock was set back).
   if (state_.nextCheck <= now || state_.nextCheck - now > kLongestAhead) {
-    state_.nextCheck = now + Minutes(window_.SliderValue());
+    state_.nextCheck = now + Minutes(window_.Interval());
     StartFetch();
   }
-  tray_.DrawClockFace(minuteText);
-  tray_.RefreshTrayIcon();
+  state_.faceFill = NextFaceFill(state_.faceFill, state_.alert);
+  tray_.RefreshTrayIcon(tooltip, FaceOf(now, state_.faceFill));
 }
 
 void Monitor::GoToTray() {
-  state_.savedInterval = static_cast<std::int16_t>(window_.SliderValue());
+  state_.savedInterval = static_cast<std::int16_t>(window_.Interval());
   StartFetch();
-  state_.nextCheck = MinuteOf(clock_.Now()) + Minutes(window_.SliderValue());
+  state_.nextCheck = MinuteOf(clock_.Now()) + Minutes(window_.Interval());
   window_.SetTimerEnabled(true);
 }
 
 void Monitor::IdChanged() {
   state_.alert = false;
-  window_.SetCurrentBidCaption(u"");
-  window_.SetStatusCaption(u"");
+  state_.lastPrice.clear();
+  SetStatus(u"");
   state_.lastMinute.reset();
 }
 
 void Monitor::StartFetch() {
   const std::u16string id = window_.AuctionId();
   if (id.empty()) {
-    window_.SetStatusCaption(u"Please input AuctionID");
+    SetStatus(u"Please input AuctionID");
     state_.lastMinute.reset();
     return;
   }
   if (state_.busy) {
     // The previous request has not ended; this one is not started.
-    window_.SetStatusCaption(u"Maybe error");
+    SetStatus(u"Maybe error");
     state_.lastMinute.reset();
     return;
   }
@@ -80,21 +88,38 @@ void Monitor::StartFetch() {
   transfer_.Execute(ItemPageUrl(id));
 }
 
-void Monitor::CollectResponse(std::int16_t transferState, std::string_view body) {
-  if (transferState == kTransferError) {
+void Monitor::CollectResponse(TransferOutcome outcome, std::string_view body) {
+  if (outcome == TransferOutcome::kError) {
     state_.busy = false;
-    window_.SetStatusCaption(u"net error");
-  } else if (transferState == kTransferResponseCompleted) {
-    // busy stays set until the status is in place, so nothing can start a second request
-    // in the middle of the collection.
-    const std::u16string status = AnalyzePage(DecodeEucJp(body), state_, window_, clock_.Now());
-    window_.SetStatusCaption(status);
-    state_.busy = false;
+    SetStatus(u"net error");
   } else {
-    return;
+    // busy stays set until the status is in place, so nothing started from a dialog that
+    // "Open URL" may show can send a second request in the middle of the collection.
+    const StatusFields fields = window_.ChosenFields();
+    PageReading reading = AnalyzePage(DecodeEucJp(body), fields);
+    if (reading.price && *reading.price != state_.lastPrice) {
+      state_.alert = true;
+      state_.lastPrice = std::move(*reading.price);
+    }
+    if (reading.ended) window_.SetInterval(ClampInterval(state_.savedInterval));
+    if (reading.timePiece) {
+      const LocalMinute fetchMinute = state_.lastMinute.value_or(MinuteOf(clock_.Now()));
+      if (const auto change = AdaptInterval(*reading.timePiece, window_.Interval(), fetchMinute)) {
+        window_.SetInterval(change->interval);
+        state_.nextCheck = change->nextCheck;
+      }
+    }
+    if (reading.loginPage) window_.OpenUrl();
+    SetStatus(std::move(reading.status));
+    state_.busy = false;
   }
   state_.lastMinute.reset();
   window_.SetTimerEnabled(true);
+}
+
+void Monitor::SetStatus(std::u16string status) {
+  state_.status = std::move(status);
+  window_.ShowStatus(state_.status);
 }
 
 }  // namespace lotwarden

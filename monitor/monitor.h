@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -23,20 +22,22 @@ class Monitor {
   MonitorState& state() { return state_; }
   const MonitorState& state() const { return state_; }
 
-  // The window's load event (before it is first shown).
+  // The window's load (before it is first shown).
   void Start();
-  // One tick of Timer1.
+  // One tick of the one-second timer.
   void OnTick();
   // "TaskTray" pressed; the window hides itself afterwards.
   void GoToTray();
-  // The text of A_ID changed, by the user or by the program.
+  // The auction ID changed, by the user or by the program.
   void IdChanged();
   // Starts a fetch of the item page, or says in the status why it cannot.
   void StartFetch();
-  // The transfer's outcome: kTransferError, or kTransferResponseCompleted with the body.
-  void CollectResponse(std::int16_t transferState, std::string_view body);
+  // The transfer's outcome, with the body when it completed.
+  void CollectResponse(TransferOutcome outcome, std::string_view body);
 
  private:
+  void SetStatus(std::u16string status);
+
   MonitorState state_;
   WindowControls& window_;
   Transfer& transfer_;

@@ -6,30 +6,37 @@
 #include <string>
 
 #include "monitor/local_time.h"
-#include "tray/tray_record.h"
 
 namespace lotwarden {
 
-// The window's one state record. Schedule times are kept as whole minutes with their
-// date, so the due test works across midnight; their texts are HourMinute of them.
+// The clock face's fill: light grey (see-through in the tray icon) or yellow.
+enum class FaceFill : std::uint8_t { kGrey, kYellow };
+
+// One step of the blink: yellow after grey while an alert stands, grey otherwise, so the face
+// alternates while the alert stands and the first face after it is grey.
+constexpr FaceFill NextFaceFill(FaceFill previous, bool alert) {
+  return previous == FaceFill::kGrey && alert ? FaceFill::kYellow : FaceFill::kGrey;
+}
+
+// The monitor's state, as long-lived as the window. Schedule times are whole minutes with their
+// date, so the due test works across midnight.
 struct MonitorState {
-  // The record handed to the shell for the tray icon; its tooltip is refreshed by the tick.
-  TrayIconRecord trayRecord;
   // The minute the tick last handled; empty forces the next tick's minute work.
   std::optional<LocalMinute> lastMinute;
   // The minute at or after which the next fetch starts.
   LocalMinute nextCheck{};
   // A page request is outstanding.
   bool busy = false;
-  // The interval saved when the window goes to the tray.
+  // The interval saved when the window goes to the tray; an ended auction puts it back.
   std::int16_t savedInterval = 0;
   // A changed current bid was seen and not yet acknowledged.
   bool alert = false;
-  // Colour index of the clock-face fill: 7 (light grey) or 14 (yellow).
-  std::int16_t faceColour = 7;
-
-  std::u16string LastMinuteText() const { return lastMinute ? HourMinute(*lastMinute) : u""; }
-  std::u16string NextCheckText() const { return HourMinute(nextCheck); }
+  // The fill of the face drawn last.
+  FaceFill faceFill = FaceFill::kGrey;
+  // The status line: the tray icon's tooltip from the next minute work on.
+  std::u16string status;
+  // The current bid seen last; a different one raises the alert.
+  std::u16string lastPrice;
 };
 
 }  // namespace lotwarden

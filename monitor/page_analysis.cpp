@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <utility>
 
-#include "monitor/interval.h"
 #include "monitor/japanese_text.h"
 
 namespace lotwarden {
@@ -254,46 +253,50 @@ std::u16string TitleOf(const PageText& page) {
 
 }  // namespace
 
-std::u16string AnalyzePage(std::u16string_view page, MonitorState& state, WindowControls& window,
-                           LocalSeconds now) {
+PageReading AnalyzePage(std::u16string_view page, StatusFields fields) {
+  PageReading reading;
   const SiteMessages messages = FindSiteMessages(page);
   // The login page may come without "</HTML>"; it is recognised first.
   if (messages.loginPage) {
-    window.OpenUrl();
-    return u"YAHOO!オークションにログオンしてください．";
+    reading.loginPage = true;
+    reading.status = u"YAHOO!オークションにログオンしてください．";
+    return reading;
   }
   // The closing tag is near the end of a whole page, so look for it from there.
-  if (FindLastUpper(page, u"</HTML>") == kNotFound) return u"ロードできていません.";
-  if (messages.noSuchAuction) return u"オークションが存在しません.";
-  if (messages.noAccess) return u"オークションにアクセスできません.";
+  if (FindLastUpper(page, u"</HTML>") == kNotFound) {
+    reading.status = u"ロードできていません.";
+    return reading;
+  }
+  if (messages.noSuchAuction) {
+    reading.status = u"オークションが存在しません.";
+    return reading;
+  }
+  if (messages.noAccess) {
+    reading.status = u"オークションにアクセスできません.";
+    return reading;
+  }
 
   const PageText text{page};
-  std::u16string status;
-  if (window.IsChecked(0)) {
-    const std::u16string price = PriceOf(text);
-    // The current-bid caption is the only record of the last price seen.
-    if (price != window.CurrentBidCaption()) {
-      state.alert = true;
-      window.SetCurrentBidCaption(price);
-    }
-    status = price;
+  if (fields.price) {
+    reading.price = PriceOf(text);
+    reading.status = *reading.price;
   }
 
   std::u16string piece = WithoutFirstEntity(TimeLeftOf(text));
-  if (piece.find(u"終了") != std::u16string::npos) {
+  reading.ended = piece.find(u"終了") != std::u16string::npos;
+  if (reading.ended) {
     piece = u"/終了";
-    SetInterval(window, state.savedInterval);
   } else {
     piece.insert(0, u"/残り");
   }
-  AdaptInterval(piece, state, window, now);
-  if (window.IsChecked(1)) status += piece;
+  if (fields.timeLeft) reading.status += piece;
+  reading.timePiece = std::move(piece);
 
-  if (window.IsChecked(2)) {
-    status += u'/';
-    status += TitleOf(text);
+  if (fields.title) {
+    reading.status += u'/';
+    reading.status += TitleOf(text);
   }
-  return status;
+  return reading;
 }
 
 }  // namespace lotwarden

@@ -1,21 +1,32 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "monitor/local_time.h"
-#include "monitor/monitor_state.h"
 #include "monitor/window_controls.h"
 
 namespace lotwarden {
 
-// Turns the decoded text of an auction's item page into the status line: the current price,
-// the time left and the title as the check boxes choose, or one of the site's messages. A
-// changed price raises the alert and becomes the current-bid caption; the time left goes to
-// AdaptInterval, and an ended auction puts the saved interval back on the slider. `now` is
-// passed on to AdaptInterval.
-std::u16string AnalyzePage(std::u16string_view page, MonitorState& state, WindowControls& window,
-                           LocalSeconds now);
+// What one page says.
+struct PageReading {
+  // The status line: the parts that `fields` chose, or one of the site's messages.
+  std::u16string status;
+  // The site's login page: the auction's page should open in the browser.
+  bool loginPage = false;
+  // The current price; read only on an item page whose status shows it.
+  std::optional<std::u16string> price;
+  // The time piece: "/残り" and the time left, or "/終了"; read on every item page.
+  std::optional<std::u16string> timePiece;
+  // The auction has ended (the time piece is "/終了").
+  bool ended = false;
+  friend bool operator==(const PageReading&, const PageReading&) = default;
+};
+
+// Reads the decoded text of an auction's item page: the site's login and error pages and a
+// cut-off page by their fixed sentences, otherwise the current price, the time left and the
+// title by the page's fixed markers, in any letter case.
+PageReading AnalyzePage(std::u16string_view page, StatusFields fields);
 
 }  // namespace lotwarden

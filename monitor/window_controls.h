@@ -13,35 +13,32 @@ constexpr int ClampInterval(int minutes) {
   return minutes < kMinInterval ? kMinInterval : minutes > kMaxInterval ? kMaxInterval : minutes;
 }
 
-// What the monitor reads and writes of the main window: its controls, its timer and
+// Which parts the status line shows; the window's three check boxes choose them.
+struct StatusFields {
+  bool price = true;
+  bool timeLeft = true;
+  bool title = false;
+};
+
+// What the monitor reads and drives of the main window: its controls, its one-second timer and
 // the "Open URL" command. The Qt window implements it; tests use a fake.
 class WindowControls {
  public:
   virtual ~WindowControls() = default;
 
-  // A_ID: the auction ID, read afresh every time.
+  // The auction ID as the user typed it, read afresh every time.
   virtual std::u16string AuctionId() const = 0;
-  // Label2: the status line (also the tray tooltip).
-  virtual std::u16string StatusCaption() const = 0;
-  virtual void SetStatusCaption(const std::u16string& text) = 0;
-  // Label3: the last seen current bid.
-  virtual std::u16string CurrentBidCaption() const = 0;
-  virtual void SetCurrentBidCaption(const std::u16string& text) = 0;
-  // Check1(index), index 0 to 2: current bid, time left, title.
-  virtual bool IsChecked(int index) const = 0;
-  // Slider1: the polling interval in whole minutes, always within 1 to 30.
-  virtual int SliderValue() const = 0;
+  virtual StatusFields ChosenFields() const = 0;
+  // The polling interval in whole minutes, always within kMinInterval to kMaxInterval.
+  virtual int Interval() const = 0;
   // Callers pass values already clamped with ClampInterval.
-  virtual void SetSliderValue(int minutes) = 0;
-  // Timer1: the one-second tick.
+  virtual void SetInterval(int minutes) = 0;
+  // The status line changed (the window shows it where there is no notification area).
+  virtual void ShowStatus(const std::u16string& status) = 0;
+  // The one-second tick; switching on a running timer keeps its phase.
   virtual void SetTimerEnabled(bool on) = 0;
   // The "Open URL" command: the auction's page in the browser.
   virtual void OpenUrl() = 0;
 };
-
-// Sets the slider, keeping the request within its range.
-inline void SetInterval(WindowControls& window, int minutes) {
-  window.SetSliderValue(ClampInterval(minutes));
-}
 
 }  // namespace lotwarden

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <array>
 #include <string>
 #include <vector>
 
@@ -13,26 +12,22 @@ namespace lotwarden::testing {
 class FakeWindow : public WindowControls {
  public:
   std::u16string auctionId;
-  std::u16string status;
-  std::u16string currentBid;
-  std::array<bool, 3> checks{true, true, false};
+  StatusFields fields;
   int slider = 5;
   bool timerOn = false;
   int openUrlCalls = 0;
+  std::u16string shownStatus;
   // Every value the monitor asked the slider for, in order.
   std::vector<int> sliderRequests;
 
   std::u16string AuctionId() const override { return auctionId; }
-  std::u16string StatusCaption() const override { return status; }
-  void SetStatusCaption(const std::u16string& text) override { status = text; }
-  std::u16string CurrentBidCaption() const override { return currentBid; }
-  void SetCurrentBidCaption(const std::u16string& text) override { currentBid = text; }
-  bool IsChecked(int index) const override { return checks.at(static_cast<size_t>(index)); }
-  int SliderValue() const override { return slider; }
-  void SetSliderValue(int minutes) override {
+  StatusFields ChosenFields() const override { return fields; }
+  int Interval() const override { return slider; }
+  void SetInterval(int minutes) override {
     sliderRequests.push_back(minutes);
     slider = ClampInterval(minutes);
   }
+  void ShowStatus(const std::u16string& status) override { shownStatus = status; }
   void SetTimerEnabled(bool on) override { timerOn = on; }
   void OpenUrl() override { ++openUrlCalls; }
 };

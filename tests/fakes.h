@@ -35,21 +35,25 @@ class FakeTransfer : public Transfer {
   }
 };
 
-// Records the tray steps in the order they run.
+// Records the tray calls in order: "add:<tooltip>" and "refresh:<tooltip>@<H:MM>", with
+// " yellow" after the minute for a yellow face.
 class FakeTray : public TrayPresence {
  public:
-  std::vector<std::u16string> calls;  // "add:<tip>", "tip:<status>", "draw:<minute>", "refresh"
-  bool record = true;                 // long runs only count
+  std::vector<std::u16string> calls;
+  bool record = true;  // long runs only count
   size_t refreshes = 0;
   void AddTrayIcon(const std::u16string& tooltip) override { Record(u"add:" + tooltip); }
-  void CopyTooltip(const std::u16string& status) override { Record(u"tip:" + status); }
-  void DrawClockFace(const std::u16string& minuteText) override { Record(u"draw:" + minuteText); }
-  void RefreshTrayIcon() override {
+  void RefreshTrayIcon(const std::u16string& tooltip, const FaceReading& face) override {
     ++refreshes;
-    Record(u"refresh");
+    Record(u"refresh:" + tooltip + u"@" + Number(face.hour) + (face.minute < 10 ? u":0" : u":") +
+           Number(face.minute) + (face.fill == FaceFill::kYellow ? u" yellow" : u""));
   }
 
  private:
+  static std::u16string Number(int n) {
+    const std::string digits = std::to_string(n);
+    return {digits.begin(), digits.end()};
+  }
   void Record(std::u16string call) {
     if (record) calls.push_back(std::move(call));
   }

@@ -44,7 +44,7 @@ std::vector<Element> Elements(const std::string& document) {
 }
 
 struct HandsCase {
-  const char16_t* minute;
+  int hour, minute;
   double minuteX, minuteY, hourX, hourY;
 };
 
@@ -54,9 +54,8 @@ class SvgHands : public testing::TestWithParam<HandsCase> {};
 // and the hour hand over it, from the centre.
 TEST_P(SvgHands, LinesEndWhereTheHandsPoint) {
   const HandsCase& c = GetParam();
-  MonitorState state;
   SvgClockSurface surface;
-  DrawClockFace(c.minute, state, surface);
+  DrawClockFace(surface, c.hour, c.minute, FaceFill::kGrey);
   const auto elements = Elements(surface.Document());
   ASSERT_EQ(elements.size(), 3u) << surface.Document();
   EXPECT_EQ(elements[0].name, "circle");
@@ -77,44 +76,34 @@ TEST_P(SvgHands, LinesEndWhereTheHandsPoint) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Minutes, SvgHands,
-                         testing::Values(HandsCase{u"3:00", 160.13, 2.00, 260.00, 162.08},
-                                         HandsCase{u"9:30", 159.97, 322.00, 63.43, 136.04},
-                                         HandsCase{u"12:00", 160.13, 2.00, 160.08, 62.00},
-                                         HandsCase{u"21:05", 240.10, 23.49, 60.10, 157.56},
-                                         HandsCase{u"6:45", 0.00, 162.01, 121.66, 254.36}));
+                         testing::Values(HandsCase{3, 0, 160.13, 2.00, 260.00, 162.08},
+                                         HandsCase{9, 30, 159.97, 322.00, 63.43, 136.04},
+                                         HandsCase{12, 0, 160.13, 2.00, 160.08, 62.00},
+                                         HandsCase{21, 5, 240.10, 23.49, 60.10, 157.56},
+                                         HandsCase{6, 45, 0.00, 162.01, 121.66, 254.36}));
 
 // The mask colour is not painted: a grey face is see-through, a yellow one is filled; the
 // outline keeps its grey, which is not the mask colour.
-TEST(SvgClockSurface, FillFollowsTheBlinkAndTheMaskStaysUnpainted) {
-  MonitorState state;
-  state.alert = true;
+TEST(SvgClockSurface, AYellowFaceIsFilledAndTheMaskStaysUnpainted) {
   SvgClockSurface surface;
-  const char* expected[] = {"#ffff00", "none", "#ffff00"};
-  for (const char* fill : expected) {
-    DrawClockFace(u"3:00", state, surface);
+  for (const auto& [fill, paint] :
+       {std::pair{FaceFill::kYellow, "#ffff00"}, std::pair{FaceFill::kGrey, "none"}}) {
+    DrawClockFace(surface, 3, 0, fill);
     const auto elements = Elements(surface.Document());
     ASSERT_FALSE(elements.empty());
-    EXPECT_EQ(elements[0].Get("fill"), fill);
+    EXPECT_EQ(elements[0].Get("fill"), paint);
     EXPECT_EQ(elements[0].Get("stroke"), "#808080");
   }
-  state.alert = false;
-  DrawClockFace(u"3:00", state, surface);
-  EXPECT_EQ(Elements(surface.Document())[0].Get("fill"), "none");
-
-  surface.SetFillStyle(1);  // not solid: no fill at all
-  surface.SetFillColor(kYellow);
-  surface.Circle(10, 10, 5, kFaceOutline);
-  EXPECT_EQ(Elements(surface.Document()).back().Get("fill"), "none");
 }
 
-// Cls starts a new picture; the document always has the picture's side as its view box and
+// Clear starts a new picture; the document always has the picture's side as its view box and
 // the line width it was given.
-TEST(SvgClockSurface, ClsClearsAndTheDocumentKeepsItsFrame) {
+TEST(SvgClockSurface, ClearStartsAfreshAndTheDocumentKeepsItsFrame) {
   SvgClockSurface surface(400, 20);
   surface.Line(0, 0, 10, 10);
   surface.Line(0, 0, 20, 20);
   EXPECT_EQ(Elements(surface.Document()).size(), 2u);
-  surface.Cls();
+  surface.Clear();
   EXPECT_TRUE(Elements(surface.Document()).empty());
   surface.Line(1.25f, 2.5f, -3.5f, 0.004f);
   const std::string document = surface.Document();
@@ -132,14 +121,13 @@ TEST(SvgClockSurface, ClsClearsAndTheDocumentKeepsItsFrame) {
 
 // The face's extent: the rim dominates, half a line beyond the circle on every side.
 TEST(ExtentSurface, CoversTheFaceAndHalfItsLines) {
-  MonitorState state;
   ExtentSurface extent(15);
-  DrawClockFace(u"6:45", state, extent);
+  DrawClockFace(extent, 6, 45, FaceFill::kGrey);
   EXPECT_FLOAT_EQ(extent.left(), -7.5f);
   EXPECT_FLOAT_EQ(extent.top(), -5.5f);
   EXPECT_FLOAT_EQ(extent.right(), 327.5f);
   EXPECT_FLOAT_EQ(extent.bottom(), 329.5f);
-  extent.Cls();
+  extent.Clear();
   extent.Line(10, 20, 30, -5);
   EXPECT_FLOAT_EQ(extent.left(), 2.5f);
   EXPECT_FLOAT_EQ(extent.top(), 7.5f);
@@ -157,14 +145,13 @@ class Framing : public testing::TestWithParam<FrameCase> {};
 // large as that allows; the hands keep their directions and proportions.
 TEST_P(Framing, FaceFitsWholeAndCentred) {
   const FrameCase& c = GetParam();
-  MonitorState state;
   ExtentSurface extent(c.line);
-  DrawClockFace(u"3:00", state, extent);
+  DrawClockFace(extent, 3, 0, FaceFill::kGrey);
 
   ExtentSurface framedExtent(c.line);
-  framedExtent.Cls();
+  framedExtent.Clear();
   FramedSurface onExtent(framedExtent, extent, c.side, c.margin);
-  DrawClockFace(u"3:00", state, onExtent);
+  DrawClockFace(onExtent, 3, 0, FaceFill::kGrey);
   // The face is as wide as it is high, so it meets the margin on all four sides.
   EXPECT_NEAR(framedExtent.left(), c.margin, 0.01f);
   EXPECT_NEAR(framedExtent.top(), c.margin, 0.01f);
@@ -173,7 +160,7 @@ TEST_P(Framing, FaceFitsWholeAndCentred) {
 
   SvgClockSurface svg(static_cast<int>(c.side), c.line);
   FramedSurface onSvg(svg, extent, c.side, c.margin);
-  DrawClockFace(u"3:00", state, onSvg);
+  DrawClockFace(onSvg, 3, 0, FaceFill::kGrey);
   const auto elements = Elements(svg.Document());
   ASSERT_EQ(elements.size(), 3u);
   const double k = onSvg.scale();

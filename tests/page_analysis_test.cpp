@@ -5,15 +5,9 @@
 
 #include <string>
 
-#include "tests/fake_window.h"
-
 namespace lotwarden {
 namespace {
 
-using std::chrono::minutes;
-
-const LocalMinute kFetchMinute = MinuteOf(MakeLocalTime(2024, 5, 1, 9, 58));
-const LocalMinute kPlannedCheck = MinuteOf(MakeLocalTime(2024, 5, 1, 10, 3));
 constexpr std::u16string_view kLoginStatus = u"YAHOO!オークションにログオンしてください．";
 constexpr std::u16string_view kNotLoaded = u"ロードできていません.";
 constexpr std::u16string_view kNoSuchAuction = u"オークションが存在しません.";
@@ -31,35 +25,24 @@ std::u16string ItemPage(std::u16string_view price = u"12,000 円",
          u"</b></td></tr>\n</table>\n<p>Copyright &copy; 2024</p>\n</body>\n</html>\n";
 }
 
-// The window and state as after a fetch started at 9:58; `checks` is a mask of kPrice etc.
-struct Analysis {
-  testing::FakeWindow window;
-  MonitorState state;
-  std::u16string status;
+StatusFields Fields(int checks) {
+  return {(checks & kPrice) != 0, (checks & kTime) != 0, (checks & kTitle) != 0};
+}
 
-  explicit Analysis(int checks = kPrice | kTime | kTitle) {
-    window.checks = {(checks & kPrice) != 0, (checks & kTime) != 0, (checks & kTitle) != 0};
-    state.lastMinute = kFetchMinute;
-    state.nextCheck = kPlannedCheck;
-  }
-  void Run(std::u16string_view page) {
-    status = AnalyzePage(page, state, window, MakeLocalTime(2024, 5, 1, 9, 58, 40));
-  }
-};
+std::u16string StatusOf(std::u16string_view page, int checks = kPrice | kTime | kTitle) {
+  return AnalyzePage(page, Fields(checks)).status;
+}
 
 TEST(AnalyzePageTest, WorkedExampleInAnyCase) {
   const std::u16string mixed =
       u"<Html><Title>Yahoo!オークション - Old Camera</Title><Table><Tr><Td>現在の価格</Td>"
       u"<Td><B>12,000 円</b></tD><Td>残り時間</Td><Td><B>45&Nbsp;分</B></Td></Table></hTmL>";
+  PageReading expected;
+  expected.status = u"12,000 円/残り45分/OLD CAMERA";
+  expected.price = u"12,000 円";
+  expected.timePiece = u"/残り45分";
   for (const std::u16string& page : {ItemPage(), mixed}) {
-    Analysis a;
-    a.Run(page);
-    EXPECT_EQ(a.status, u"12,000 円/残り45分/OLD CAMERA");
-    EXPECT_TRUE(a.state.alert);
-    EXPECT_EQ(a.window.currentBid, u"12,000 円");
-    EXPECT_EQ(a.window.slider, 5);  // 45 minutes left is more than 5: the schedule stays
-    EXPECT_EQ(a.state.nextCheck, kPlannedCheck);
-    EXPECT_EQ(a.window.openUrlCalls, 0);
+    EXPECT_EQ(AnalyzePage(page, Fields(kPrice | kTime | kTitle)), expected);
   }
 }
 
@@ -68,15 +51,12 @@ TEST(AnalyzePageTest, CheckBoxesChooseThePartsOfTheStatusLine) {
   const std::u16string statuses[8] = {u"", p, t, p + t, n, p + n, t + n, p + t + n};
   for (int checks = 0; checks < 8; ++checks) {
     SCOPED_TRACE(checks);
-    Analysis a(checks);
-    a.Run(ItemPage(u"12,000 円", u"4&nbsp;分"));
-    EXPECT_EQ(a.status, statuses[checks]);
-    // Only a price that was read raises the alert and becomes the caption.
-    EXPECT_EQ(a.state.alert, (checks & kPrice) != 0);
-    EXPECT_EQ(a.window.currentBid, (checks & kPrice) ? u"12,000 円" : u"");
-    // The time left adapts the interval even when hidden: 4 minutes halve 5 to 2.
-    EXPECT_EQ(a.window.slider, 2);
-    EXPECT_EQ(a.state.nextCheck, kFetchMinute + minutes{2});
+    const PageReading reading = AnalyzePage(ItemPage(u"12,000 円", u"4&nbsp;分"), Fields(checks));
+    EXPECT_EQ(reading.status, statuses[checks]);
+    // Only a shown price is read; the time left is read always, for the interval.
+    EXPECT_EQ(reading.price.has_value(), (checks & kPrice) != 0);
+    EXPECT_EQ(reading.timePiece, t);
+    EXPECT_FALSE(reading.ended);
   }
 }
 
@@ -106,16 +86,16 @@ TEST(AnalyzePageTest, SiteMessagesInEitherWidthEndTheAnalysis) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.body) + (c.closed ? " closed" : ""));
-    Analysis a(kTime | kTitle);
-    a.window.slider = 7;
-    a.state.savedInterval = 20;
-    a.Run(u"<html>\n<p>" + c.body +
-          u"</p>\n<td>現在の価格</td><td><b>500 円</b></td><td>残り時間</td><td>終了</td>" +
-          (c.closed ? u"</html>" : u""));
-    EXPECT_EQ(a.status, c.status);
-    EXPECT_EQ(a.window.openUrlCalls, c.status == kLoginStatus ? 1 : 0);
-    // Only an analysed page reaches the ended time left and its saved interval.
-    EXPECT_EQ(a.window.slider, c.status == kAnalysed ? 20 : 7);
+    const PageReading reading = AnalyzePage(
+        u"<html>\n<p>" + c.body +
+            u"</p>\n<td>現在の価格</td><td><b>500 円</b></td><td>残り時間</td><td>終了</td>" +
+            (c.closed ? u"</html>" : u""),
+        Fields(kTime | kTitle));
+    EXPECT_EQ(reading.status, c.status);
+    EXPECT_EQ(reading.loginPage, c.status == kLoginStatus);
+    // Only an analysed page has a time left, and here it has ended.
+    EXPECT_EQ(reading.ended, c.status == kAnalysed);
+    EXPECT_EQ(reading.timePiece.has_value(), c.status == kAnalysed);
   }
 }
 
@@ -156,67 +136,23 @@ TEST(AnalyzePageTest, PiecesOfOddPages) {
       {"unclosed tag behind the label", kTime, u"</html>残り時間<td><b", u"/残り"},
       {"no < behind the time text", kTime, u"</html>残り時間<b>45分", u"/残り"},
       {"no < behind the title", kTitle, u"</html><title>Yahoo - Camera", u"/"},
+      // What is copied out is upper-cased in full, full-width letters included.
+      {"upper-cased price", kPrice, u"<td>現在の価格<td><b>us $5 ｕｓｄ</b></html>",
+       u"US $5 ＵＳＤ"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    Analysis a(c.checks);
-    a.window.currentBid = u"400 円";
-    a.Run(c.page);
-    EXPECT_EQ(a.status, c.status);
+    EXPECT_EQ(StatusOf(c.page, c.checks), c.status);
   }
 }
 
-TEST(AnalyzePageTest, PriceComparedWithTheCurrentBidCaption) {
-  const struct {
-    const char* name;
-    std::u16string caption;
-    bool alertBefore;
-    int checks;
-    std::u16string price;
-    std::u16string captionAfter;
-    bool alertAfter;
-  } cases[] = {
-      {"first price", u"", false, kPrice, u"12,000 円", u"12,000 円", true},
-      {"same price", u"12,000 円", false, kPrice, u"12,000 円", u"12,000 円", false},
-      {"same price keeps an alert", u"12,000 円", true, kPrice, u"12,000 円", u"12,000 円", true},
-      {"new price", u"12,000 円", false, kPrice, u"12,500 円", u"12,500 円", true},
-      {"empty after a price", u"12,000 円", false, kPrice, u"", u"", true},
-      {"unchecked box", u"12,000 円", false, 0, u"13,000 円", u"12,000 円", false},
-      {"upper-cased in full", u"us $5 ｕｓｄ", false, kPrice, u"us $5 ｕｓｄ", u"US $5 ＵＳＤ",
-       true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    Analysis a(c.checks);
-    a.window.currentBid = c.caption;
-    a.state.alert = c.alertBefore;
-    a.Run(ItemPage(c.price));
-    EXPECT_EQ(a.window.currentBid, c.captionAfter);
-    EXPECT_EQ(a.state.alert, c.alertAfter);
-    EXPECT_EQ(a.status, c.checks ? c.captionAfter : u"");
-  }
-}
-
-TEST(AnalyzePageTest, EndedAuctionPutsTheSavedIntervalBack) {
-  const struct {
-    std::u16string timeLeft;
-    std::int16_t savedInterval;
-    int slider;
-  } cases[] = {
-      {u"このオークションは終了しました", 15, 15},
-      {u"3分 (終了間近)", 12, 12},  // ended wins over the minutes
-      {u"終了", 0, 1},              // never went to the tray
-      {u"終了", 45, 30},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.timeLeft));
-    Analysis a(kTime);
-    a.window.slider = 2;
-    a.state.savedInterval = c.savedInterval;
-    a.Run(ItemPage(u"1 円", c.timeLeft));
-    EXPECT_EQ(a.status, u"/終了");
-    EXPECT_EQ(a.window.sliderRequests, std::vector<int>{c.slider});
-    EXPECT_EQ(a.state.nextCheck, kPlannedCheck);
+TEST(AnalyzePageTest, AnEndedAuctionIsReadWhereverTheWordStands) {
+  for (const std::u16string timeLeft : {u"このオークションは終了しました", u"3分 (終了間近)"}) {
+    SCOPED_TRACE(::testing::PrintToString(timeLeft));
+    const PageReading reading = AnalyzePage(ItemPage(u"1 円", timeLeft), Fields(kTime));
+    EXPECT_EQ(reading.status, u"/終了");
+    EXPECT_TRUE(reading.ended);
+    EXPECT_EQ(reading.timePiece, u"/終了");
   }
 }
 
@@ -232,20 +168,17 @@ TEST(AnalyzePageTest, MarkersAndSentencesAtEveryOffset) {
   for (size_t pad = 0; pad < 70; ++pad) {
     for (const auto& [page, status] : pages) {
       SCOPED_TRACE(::testing::PrintToString(pad) + " " + ::testing::PrintToString(status));
-      Analysis a(kPrice | kTime);
-      a.Run(std::u16string(pad, u'x') + std::u16string(page));
-      EXPECT_EQ(a.status, status);
+      EXPECT_EQ(StatusOf(std::u16string(pad, u'x') + std::u16string(page), kPrice | kTime), status);
     }
   }
 }
 
 TEST(AnalyzePageTest, MarkersBeyond16BitPositions) {
   const std::u16string filler(33000, u'x');
-  Analysis a;
-  a.Run(filler + u"<title>Yahoo!オークション - Lens</title>" + filler +
-        u"<td>現在の価格</td><td><b>3,000 円</b></td>" + filler + u"<td>残り時間</td><td>2日</td>" +
-        filler + u"</html>");
-  EXPECT_EQ(a.status, u"3,000 円/残り2日/LENS");
+  EXPECT_EQ(StatusOf(filler + u"<title>Yahoo!オークション - Lens</title>" + filler +
+                     u"<td>現在の価格</td><td><b>3,000 円</b></td>" + filler +
+                     u"<td>残り時間</td><td>2日</td>" + filler + u"</html>"),
+            u"3,000 円/残り2日/LENS");
 }
 
 }  // namespace

@@ -103,8 +103,8 @@ TEST_F(MenuTest, OpenEntriesSendTheExactUrlsToTheBrowser) {
 
 TEST_F(MenuTest, ClipBoardTextBecomesTheIdAndIsFetchedAtOnce) {
   const auto mark = [this] {  // what an ID change clears
-    window.SetStatusCaption(u"100 円/残り3日");
-    window.SetCurrentBidCaption(u"100 円");
+    monitor.state().status = u"100 円/残り3日";
+    monitor.state().lastPrice = u"100 円";
     monitor.state().alert = true;
   };
   const std::pair<QString, QString> cases[] = {
@@ -121,7 +121,7 @@ TEST_F(MenuTest, ClipBoardTextBecomesTheIdAndIsFetchedAtOnce) {
     QGuiApplication::clipboard()->setText(text);
     Run("GetIDfromClipBoard");
     EXPECT_EQ(Id()->text(), text);
-    EXPECT_EQ(window.StatusCaption() + window.CurrentBidCaption(), u"");
+    EXPECT_EQ(monitor.state().status + monitor.state().lastPrice, u"");
     EXPECT_FALSE(monitor.state().alert);
     EXPECT_EQ(transfer.urls,
               std::vector<std::u16string>{u"http://page.auctions.yahoo.co.jp/jp/auction/" +
@@ -136,14 +136,14 @@ TEST_F(MenuTest, ClipBoardTextBecomesTheIdAndIsFetchedAtOnce) {
     empty ? QGuiApplication::clipboard()->clear() : QGuiApplication::clipboard()->setImage(picture);
     Run("GetIDfromClipBoard");
     EXPECT_EQ(Id()->text(), QStringLiteral("b5"));
-    EXPECT_EQ(window.StatusCaption() + u"|" + window.CurrentBidCaption(), u"100 円/残り3日|100 円");
+    EXPECT_EQ(monitor.state().status + u"|" + monitor.state().lastPrice, u"100 円/残り3日|100 円");
     EXPECT_TRUE(monitor.state().alert);
     EXPECT_EQ(transfer.urls.size(), 1u);
   }
   // While a request is outstanding (b5's) the fetch reports "Maybe error" instead.
   QGuiApplication::clipboard()->setText(QStringLiteral("b6"));
   Run("GetIDfromClipBoard");
-  EXPECT_EQ(window.StatusCaption(), u"Maybe error");
+  EXPECT_EQ(monitor.state().status, u"Maybe error");
   EXPECT_EQ(transfer.urls.size(), 1u);
 }
 
@@ -162,8 +162,8 @@ TEST_F(MenuTest, ConfigShowsTheWindowAndEndEndsTheProgram) {
   EXPECT_TRUE(window.isHidden());
 }
 
-// The tray's mouse messages reach their actions through the whole program.
-TEST(ProgramTray, MouseMessagesRunTheirActions) {
+// The tray's mouse actions reach their steps through the whole program.
+TEST(ProgramTray, MouseActionsRunTheirSteps) {
   FakeClock clock{MakeLocalTime(2026, 12, 7, 10, 0, 30)};
   Program program{clock};
   UrlSink browser;
@@ -175,16 +175,16 @@ TEST(ProgramTray, MouseMessagesRunTheirActions) {
 
   timer->stop();
   state.alert = true;
-  program.OnTrayMouse(512);  // the pointer over the icon
+  program.OnTrayMouse(TrayMouse::kMove);  // the pointer over the icon
   EXPECT_TRUE(timer->isActive());
   EXPECT_FALSE(state.alert);
 
-  program.OnTrayMouse(515);  // left double-click
+  program.OnTrayMouse(TrayMouse::kLeftDoubleClick);
   EXPECT_EQ(browser.urls,
             std::vector<QByteArray>{"http://page.auctions.yahoo.co.jp/jp/auction/b7"});
 
   ASSERT_TRUE(window.isHidden());
-  program.OnTrayMouse(518);  // right double-click
+  program.OnTrayMouse(TrayMouse::kRightDoubleClick);
   EXPECT_TRUE(window.isVisible());
 
   // The right button: the menu opens modally with the tick stopped; dismissing it leaves
@@ -194,7 +194,7 @@ TEST(ProgramTray, MouseMessagesRunTheirActions) {
     menuWasOpen = window.popupMenu()->isVisible();
     window.popupMenu()->close();
   });
-  program.OnTrayMouse(516);
+  program.OnTrayMouse(TrayMouse::kRightPress);
   EXPECT_TRUE(menuWasOpen);
   EXPECT_FALSE(timer->isActive());
 }

@@ -33,12 +33,13 @@ constexpr std::int64_t kSixteenMebibytes = 16 * 1024 * 1024;
 const std::u16string kPage = ItemPageUrl(u"b123");
 
 struct Outcome {
-  std::int16_t state;
+  TransferOutcome state;
   std::string body;
   bool operator==(const Outcome&) const = default;
 };
 void PrintTo(const Outcome& outcome, std::ostream* out) {
-  *out << outcome.state << " \"" << outcome.body.substr(0, 200) << '"';
+  *out << (outcome.state == TransferOutcome::kError ? "error" : "completed") << " \""
+       << outcome.body.substr(0, 200) << '"';
 }
 
 QByteArray Chunked(const QByteArray& body, qsizetype chunkSize) {
@@ -69,7 +70,7 @@ class QtTransferTest : public ::testing::Test {
       milliseconds total = QtTransfer::kDefaultTotalLimit,
       std::int64_t bodyLimit = QtTransfer::kDefaultBodyLimit) {
     return std::make_unique<QtTransfer>(
-        [this](std::int16_t state, std::string body) {
+        [this](TransferOutcome state, std::string body) {
           if (insideExecute_) reportedInsideExecute_ = true;
           reports_.push_back({state, std::move(body)});
           if (afterReport_) afterReport_();
@@ -90,7 +91,7 @@ class QtTransferTest : public ::testing::Test {
     QTest::qWait(50);
     EXPECT_EQ(reports_.size(), before + 1) << "one request, one report";
     EXPECT_FALSE(reportedInsideExecute_) << "reported from inside Execute";
-    return reports_.size() > before ? reports_[before] : Outcome{0, {}};
+    return reports_.size() > before ? reports_[before] : Outcome{TransferOutcome::kError, "none"};
   }
 
   // One request for the item page through a server scripted by `responder`.
@@ -125,7 +126,7 @@ TEST_F(QtTransferTest, SendsAPlainGetOfTheItemPageThroughTheProxy) {
     qputenv("http_proxy", server.proxy());
     auto transfer = MakeTransfer();
     Execute(*transfer, ItemPageUrl(id));
-    EXPECT_EQ(NextOutcome(), (Outcome{kTransferResponseCompleted, "ok"}));
+    EXPECT_EQ(NextOutcome(), (Outcome{TransferOutcome::kCompleted, "ok"}));
     ASSERT_EQ(server.requests.size(), 1u);
     EXPECT_EQ(server.requests[0].line, "GET http://page.auctions.yahoo.co.jp" + path + " HTTP/1.1");
     for (const QByteArray& name : server.requests[0].headers)  // no Content-Length either
@@ -159,7 +160,7 @@ TEST_F(QtTransferTest, WholeBodyIsACompletedResponse) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(Fetch(c.responder), (Outcome{kTransferResponseCompleted, c.body.toStdString()}));
+    EXPECT_EQ(Fetch(c.responder), (Outcome{TransferOutcome::kCompleted, c.body.toStdString()}));
   }
 }
 
@@ -174,10 +175,14 @@ TEST_F(QtTransferTest, NoUsableResponseIsAnError) {
       {"proxy asking for credentials",
        Answer(Response("HTTP/1.1 407 Proxy Authentication Required", "<html>login</html>",
                        "Proxy-Authenticate: Basic realm=\"proxy\"\r\n"))},
+      // 20 KB that would inflate to 20 MiB: Qt stops inflating, and what it read is no page.
+      {"compression bomb",
+       Answer(Response("HTTP/1.1 200 OK", qCompress(QByteArray(20 << 20, '<'), 9).mid(4),
+                       "Content-Encoding: deflate\r\n"))},
   };
   for (const auto& [name, responder] : cases) {
     SCOPED_TRACE(name);
-    EXPECT_EQ(Fetch(responder), (Outcome{kTransferError, ""}));
+    EXPECT_EQ(Fetch(responder), (Outcome{TransferOutcome::kError, ""}));
   }
 }
 
@@ -189,7 +194,7 @@ TEST_F(QtTransferTest, NoServerToAnswerIsAnError) {
     SCOPED_TRACE(QString::fromStdU16String(url).toStdString());
     auto transfer = MakeTransfer();
     Execute(*transfer, url);
-    EXPECT_EQ(NextOutcome(), (Outcome{kTransferError, ""}));
+    EXPECT_EQ(NextOutcome(), (Outcome{TransferOutcome::kError, ""}));
   }
 }
 
@@ -220,7 +225,7 @@ TEST_F(QtTransferTest, StalledOrTricklingServerIsAnErrorAfterItsTimeLimit) {
     QElapsedTimer clock;
     clock.start();
     Execute(*transfer, kPage);
-    EXPECT_EQ(NextOutcome(8000), (Outcome{kTransferError, ""}));
+    EXPECT_EQ(NextOutcome(8000), (Outcome{TransferOutcome::kError, ""}));
     EXPECT_GE(clock.elapsed(), c.atLeastMs);
     EXPECT_LT(clock.elapsed(), c.atLeastMs + 4000);
   }
@@ -248,8 +253,9 @@ TEST_F(QtTransferTest, BodyLimitHolds) {
       Execute(limit == kSmallLimit ? *small : *standard,
               ItemPageUrl(std::u16string(id.begin(), id.end())));
       const bool over = size > limit;
-      EXPECT_EQ(NextOutcome(), (Outcome{over ? kTransferError : kTransferResponseCompleted,
-                                        std::string(over ? 0 : size, 'a')}));
+      EXPECT_EQ(NextOutcome(),
+                (Outcome{over ? TransferOutcome::kError : TransferOutcome::kCompleted,
+                         std::string(over ? 0 : size, 'a')}));
     }
   }
 }

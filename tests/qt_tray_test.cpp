@@ -42,8 +42,8 @@ struct Face {
   QPoint Inside() const { return QPoint(int(cx - r * 0.35), int(cy + r * 0.35)); }
 };
 
-QImage DrawIcon(QtClockSurface& surface, MonitorState& state) {
-  DrawClockFace(u"3:00", state, surface);
+QImage DrawIcon(QtClockSurface& surface, FaceFill fill = FaceFill::kGrey) {
+  DrawClockFace(surface, 3, 0, fill);
   return MaskedIconImage(surface.image(), 1.0);
 }
 
@@ -54,8 +54,7 @@ TEST_P(FaceRasterTest, SeeThroughFaceWithOutlineRimBlackHandsAndYellowBlink) {
   const int pixels = GetParam().first, lw = GetParam().second;
   QtClockSurface surface(pixels);
   ASSERT_EQ(surface.LineWidth(), lw);
-  MonitorState state;
-  const QImage icon = DrawIcon(surface, state);
+  const QImage icon = DrawIcon(surface);
   ASSERT_EQ(icon.size(), QSize(pixels, pixels));
   // Only the face's own colours, no antialiasing blends; the grey is the mask.
   EXPECT_EQ(Colours(surface.image()), (std::set<QRgb>{kGrey, kOutline, kBlack}));
@@ -94,13 +93,13 @@ TEST_P(FaceRasterTest, SeeThroughFaceWithOutlineRimBlackHandsAndYellowBlink) {
   }
   EXPECT_EQ(blackAcross(int(g.cx + g.r * 0.8), row, false), 0) << "beyond the hour hand";
 
-  // While alerting the face is yellow on every other drawing, again without blends.
-  state.alert = true;
-  for (const QRgb fill : {kYellow, kClear, kYellow}) {
-    const QImage next = DrawIcon(surface, state);
-    EXPECT_EQ(next.pixel(g.Inside()), fill);
+  // A yellow face is filled, again without blends; the grey one after it is clear again.
+  for (const auto& [fill, pixel] :
+       {std::pair{FaceFill::kYellow, kYellow}, {FaceFill::kGrey, kClear}}) {
+    const QImage next = DrawIcon(surface, fill);
+    EXPECT_EQ(next.pixel(g.Inside()), pixel);
     EXPECT_EQ(next.pixel(0, 0), kClear);
-    EXPECT_EQ(Colours(next).size(), fill == kYellow ? 4u : 3u);
+    EXPECT_EQ(Colours(next).size(), pixel == kYellow ? 4u : 3u);
   }
 }
 
@@ -132,24 +131,18 @@ TEST(WindowIcon, HasAGreyClockFaceAt16And32Pixels) {
 
 class PresenceTest : public ::testing::Test {
  protected:
-  MonitorState state;
   QIcon windowIcon = ClockFaceWindowIcon();
-  QtTrayPresence presence{state, 0x1234, windowIcon};
+  QtTrayPresence presence{windowIcon};
   QSystemTrayIcon& tray = *presence.trayIcon();
 };
 
-TEST_F(PresenceTest, AddShowsTheWindowIconAndRefreshSendsTheRecordsTooltip) {
+TEST_F(PresenceTest, AddShowsTheWindowIconAndRefreshSendsTheCutTooltip) {
   presence.AddTrayIcon(u"Ready");
-  EXPECT_EQ(state.trayRecord.hWnd, 0x1234u);
-  EXPECT_EQ(state.trayRecord.hIcon, QtTrayPresence::kWindowIconHandle);
   EXPECT_EQ(tray.icon().cacheKey(), windowIcon.cacheKey());
   EXPECT_EQ(tray.toolTip(), QStringLiteral("Ready"));
   EXPECT_TRUE(tray.isVisible());
 
-  presence.CopyTooltip(std::u16string(100, u'x'));
-  EXPECT_EQ(tray.toolTip(), QStringLiteral("Ready")) << "copied, not sent yet";
-  presence.DrawClockFace(u"9:30");
-  presence.RefreshTrayIcon();
+  presence.RefreshTrayIcon(std::u16string(100, u'x'), {9, 30, FaceFill::kGrey});
   EXPECT_EQ(tray.toolTip(), QString(63, QLatin1Char('x')));
   presence.RemoveTrayIcon();
   EXPECT_FALSE(tray.isVisible());
@@ -160,8 +153,7 @@ TEST_F(PresenceTest, RasterFollowsIconSizeAndPixelRatio) {
   for (const auto& [logical, ratio, pixels] :
        {std::tuple{22, 1.0, 22}, {22, 2.0, 44}, {24, 1.5, 36}}) {
     presence.SetIconScale(logical, ratio);
-    presence.DrawClockFace(u"3:00");
-    presence.RefreshTrayIcon();
+    presence.RefreshTrayIcon(u"", {3, 0, FaceFill::kGrey});
     EXPECT_EQ(presence.raster().size(), QSize(pixels, pixels));
     const QPixmap shown = tray.icon().pixmap(QSize(logical, logical), ratio);
     EXPECT_EQ(shown.size(), QSize(pixels, pixels)) << logical << "@" << ratio;
@@ -169,35 +161,28 @@ TEST_F(PresenceTest, RasterFollowsIconSizeAndPixelRatio) {
   }
   // Offscreen there is no notification area to ask: the default size at ratio 1.
   presence.SetIconScale(0, 0);
-  presence.DrawClockFace(u"3:00");
+  presence.RefreshTrayIcon(u"", {3, 0, FaceFill::kGrey});
   EXPECT_EQ(presence.raster().width(), QtTrayPresence::kDefaultIconSize);
 }
 
 TEST_F(PresenceTest, NewIconOnlyWhenThePixelsChanged) {
   presence.AddTrayIcon(u"");
   presence.SetIconScale(22, 1.0);
-  // Each step: the minute drawn, whether alert stands, whether a new icon must go out.
-  const struct {
-    const char16_t* minute;
-    bool alert, changes;
-  } steps[] = {
-      {u"3:00", false, true},    // the first face replaces the window icon
-      {u"3:00", false, false},   // same minute redrawn
-      {u"3:00", true, true},     // yellow
-      {u"3:00", true, true},     // grey again
-      {u"3:00", false, false},   // alert gone while grey
-      {u"3:01", false, true},    // next minute
-      {u"15:01", false, false},  // same hands twelve hours on
+  // Each step: the face drawn, whether a new icon must go out.
+  const std::pair<FaceReading, bool> steps[] = {
+      {{3, 0, FaceFill::kGrey}, true},    // the first face replaces the window icon
+      {{3, 0, FaceFill::kGrey}, false},   // same minute redrawn
+      {{3, 0, FaceFill::kYellow}, true},  // yellow
+      {{3, 0, FaceFill::kGrey}, true},    // grey again
+      {{3, 1, FaceFill::kGrey}, true},    // next minute
+      {{15, 1, FaceFill::kGrey}, false},  // same hands twelve hours on
   };
-  for (const auto& s : steps) {
-    SCOPED_TRACE(::testing::PrintToString(std::u16string(s.minute)) + (s.alert ? " alert" : ""));
+  for (const auto& [face, changes] : steps) {
+    SCOPED_TRACE(::testing::Message()
+                 << face.hour << ":" << face.minute << " " << static_cast<int>(face.fill));
     const qint64 key = tray.icon().cacheKey();
-    const std::uint32_t handle = state.trayRecord.hIcon;
-    state.alert = s.alert;
-    presence.DrawClockFace(s.minute);
-    presence.RefreshTrayIcon();
-    EXPECT_EQ(tray.icon().cacheKey() != key, s.changes);
-    EXPECT_EQ(state.trayRecord.hIcon != handle, s.changes);
+    presence.RefreshTrayIcon(u"", face);
+    EXPECT_EQ(tray.icon().cacheKey() != key, changes);
     // The tray holds the face just drawn, masked.
     EXPECT_EQ(
         tray.icon().pixmap(QSize(22, 22), 1.0).toImage().convertToFormat(QImage::Format_ARGB32),
@@ -209,13 +194,13 @@ TEST_F(PresenceTest, NewIconOnlyWhenThePixelsChanged) {
 class RouterTest : public ::testing::Test {
  protected:
   QSystemTrayIcon tray;
-  std::vector<int> messages;
-  TrayMouseRouter router{&tray, [this](int m) { messages.push_back(m); }};
+  std::vector<TrayMouse> messages;
+  TrayMouseRouter router{&tray, [this](TrayMouse m) { messages.push_back(m); }};
   QMenu menu;
 
   void SetUp() override { router.WatchMenu(&menu); }
-  std::vector<int> Take() {
-    EXPECT_EQ(messages, std::vector<int>{}) << "delivered before the event loop ran";
+  std::vector<TrayMouse> Take() {
+    EXPECT_EQ(messages, std::vector<TrayMouse>{}) << "delivered before the event loop ran";
     QCoreApplication::processEvents();
     return std::exchange(messages, {});
   }
@@ -228,46 +213,52 @@ void SendMouse(QWidget& widget, QEvent::Type type, Qt::MouseButton button) {
   QApplication::sendEvent(&widget, &event);
 }
 
-TEST_F(RouterTest, XEmbedWidgetEventsMapToMessagesAndActivationsAreIgnored) {
+using Actions = std::vector<TrayMouse>;
+
+TEST_F(RouterTest, XEmbedWidgetEventsMapToActionsAndActivationsAreIgnored) {
   QWidget trayWidget, other;
   trayWidget.setObjectName(QStringLiteral("QSystemTrayIconSys"));
   ASSERT_TRUE(TrayMouseRouter::TrayWidgetExists());
   SendMouse(trayWidget, QEvent::MouseMove, Qt::NoButton);
-  EXPECT_EQ(Take(), std::vector<int>{512});
-  // Press, release and double-click of each button: three numbers in a row from its press.
+  EXPECT_EQ(Take(), Actions{TrayMouse::kMove});
+  // Press, release and double-click of each button.
   const QEvent::Type kinds[] = {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
                                 QEvent::MouseButtonDblClick};
-  for (const auto& [button, press] :
-       {std::pair{Qt::LeftButton, 513}, {Qt::RightButton, 516}, {Qt::MiddleButton, 519}}) {
+  const std::pair<Qt::MouseButton, Actions> buttons[] = {
+      {Qt::LeftButton,
+       {TrayMouse::kLeftPress, TrayMouse::kLeftRelease, TrayMouse::kLeftDoubleClick}},
+      {Qt::RightButton,
+       {TrayMouse::kRightPress, TrayMouse::kRightRelease, TrayMouse::kRightDoubleClick}},
+      {Qt::MiddleButton, {TrayMouse::kMiddle, TrayMouse::kMiddle, TrayMouse::kMiddle}},
+  };
+  for (const auto& [button, actions] : buttons) {
     for (int i = 0; i < 3; ++i) {
+      SCOPED_TRACE(::testing::Message() << button << " " << i);
       SendMouse(trayWidget, kinds[i], button);
-      EXPECT_EQ(Take(), std::vector<int>{press + i}) << press + i;
+      EXPECT_EQ(Take(), Actions{actions[static_cast<size_t>(i)]});
       SendMouse(other, kinds[i], button);
-      EXPECT_EQ(Take(), std::vector<int>{}) << "another widget, " << press + i;
+      EXPECT_EQ(Take(), Actions{}) << "another widget";
     }
   }
   QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), trayWidget.mapToGlobal(QPointF(1, 1)));
   QApplication::sendEvent(&trayWidget, &enter);
-  EXPECT_EQ(Take(), std::vector<int>{512});
-
-  // A left double-click as X11 delivers it.
-  for (const QEvent::Type type : {kinds[0], kinds[1], kinds[2], kinds[1]})
-    SendMouse(trayWidget, type, Qt::LeftButton);
-  EXPECT_EQ(Take(), (std::vector<int>{513, 514, 515, 514}));
+  EXPECT_EQ(Take(), Actions{TrayMouse::kMove});
 
   // Qt's widget also reports activations; with the pointer seen directly, nothing twice.
   for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick,
                       QSystemTrayIcon::Context, QSystemTrayIcon::MiddleClick})
     emit tray.activated(reason);
   emit menu.aboutToHide();
-  EXPECT_EQ(Take(), std::vector<int>{});
+  EXPECT_EQ(Take(), Actions{});
 }
 
-TEST_F(RouterTest, StatusNotifierActivationsMapToMessagesAndMenuClosingToAMove) {
+TEST_F(RouterTest, StatusNotifierActivationsMapToActionsAndMenuClosingToAMove) {
   ASSERT_FALSE(TrayMouseRouter::TrayWidgetExists());
-  const std::pair<QSystemTrayIcon::ActivationReason, std::vector<int>> cases[] = {
-      {QSystemTrayIcon::Trigger, {512, 513}}, {QSystemTrayIcon::DoubleClick, {515}},
-      {QSystemTrayIcon::Context, {512, 516}}, {QSystemTrayIcon::MiddleClick, {519}},
+  const std::pair<QSystemTrayIcon::ActivationReason, Actions> cases[] = {
+      {QSystemTrayIcon::Trigger, {TrayMouse::kMove, TrayMouse::kLeftPress}},
+      {QSystemTrayIcon::DoubleClick, {TrayMouse::kLeftDoubleClick}},
+      {QSystemTrayIcon::Context, {TrayMouse::kMove, TrayMouse::kRightPress}},
+      {QSystemTrayIcon::MiddleClick, {TrayMouse::kMiddle}},
       {QSystemTrayIcon::Unknown, {}},
   };
   for (const auto& [reason, expected] : cases) {
@@ -276,7 +267,7 @@ TEST_F(RouterTest, StatusNotifierActivationsMapToMessagesAndMenuClosingToAMove) 
   }
   // After the chosen command has run, so it runs with the tick still off.
   emit menu.aboutToHide();
-  EXPECT_EQ(Take(), std::vector<int>{512});
+  EXPECT_EQ(Take(), Actions{TrayMouse::kMove});
 }
 
 }  // namespace

@@ -62,8 +62,6 @@ TEST(MainWindow, EveryControlHasItsKindPlaceAndStartValue) {
       {"Check1", 2, "QCheckBox", {8, 80, 17, 17}, "Check1"},
       {"Label0", 5, "QLabel", {27, 83, 41, 17}, "Title"},
       {"StayInTaskBar", -1, "QPushButton", {64, 80, 65, 17}, "TaskTray"},
-      {"Label2", -1, "QLabel", {8, 168, 49, 17}, ""},
-      {"Label3", -1, "QLabel", {80, 168, 49, 17}, ""},
   };
   for (const Case& c : cases) {
     QWidget* control = Control(window, c.name, c.index);
@@ -87,9 +85,6 @@ TEST(MainWindow, EveryControlHasItsKindPlaceAndStartValue) {
             Qt::Tool | Qt::WindowCloseButtonHint);
   EXPECT_EQ(Control<QLineEdit>(window, "A_ID")->maxLength(), std::numeric_limits<int>::max());
   EXPECT_EQ(Control<QTimer>(window, "Timer1")->interval(), 1000);
-  // Captions come from the page: shown as plain text, never as markup.
-  EXPECT_EQ(Control<QLabel>(window, "Label2")->textFormat(), Qt::PlainText);
-  EXPECT_EQ(Control<QLabel>(window, "Label3")->textFormat(), Qt::PlainText);
 }
 
 TEST(MainWindow, TabWalksTheControlsInOrderStartingInTheIdBox) {
@@ -123,9 +118,9 @@ TEST(MainWindow, SliderStaysInRangeAndTheReadOutFollows) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.set) + " key " + std::to_string(c.key));
-    window.SetSliderValue(c.set);
+    window.SetInterval(c.set);
     if (c.key != 0) QTest::keyClick(slider, c.key);
-    EXPECT_EQ(window.SliderValue(), c.value);
+    EXPECT_EQ(window.Interval(), c.value);
     EXPECT_EQ(Control<QLabel>(window, "int_time")->text(), QString::number(c.value));
   }
 }
@@ -202,8 +197,9 @@ class ProgramTest : public ::testing::Test {
   void ClickTaskTray() {
     QTest::mouseClick(Control<QPushButton>(window(), "StayInTaskBar"), Qt::LeftButton);
   }
+  const std::u16string& Status() { return program.monitor().state().status; }
   bool WaitForStatus() {
-    return QTest::qWaitFor([&] { return !window().StatusCaption().empty(); }, 5000);
+    return QTest::qWaitFor([&] { return !Status().empty(); }, 5000);
   }
 
   ScriptedServer server{Answer(Response(
@@ -221,15 +217,15 @@ class ProgramTest : public ::testing::Test {
 TEST_F(ProgramTest, TaskTrayFetchesAtOnceThenEverySliderInterval) {
   window().show();
   QTest::keyClicks(Id(), QStringLiteral("x123456789"));
-  window().SetSliderValue(3);
+  window().SetInterval(3);
   ClickTaskTray();
   EXPECT_TRUE(window().isHidden());
   ASSERT_TRUE(WaitForStatus());
   const QByteArray get = "GET http://page.auctions.yahoo.co.jp/jp/auction/x123456789 HTTP/1.1";
   ASSERT_EQ(server.requests.size(), 1u);
   EXPECT_EQ(server.requests[0].line, get);
-  EXPECT_EQ(window().StatusCaption(), u"12,000 円/残り45分");
-  EXPECT_EQ(window().CurrentBidCaption(), u"12,000 円");
+  EXPECT_EQ(Status(), u"12,000 円/残り45分");
+  EXPECT_EQ(program.monitor().state().lastPrice, u"12,000 円");
 
   clock.now = At(10, 2, 59);  // a second short of the next check: ticks run, nothing is fetched
   QTest::qWait(1500);
@@ -240,21 +236,21 @@ TEST_F(ProgramTest, TaskTrayFetchesAtOnceThenEverySliderInterval) {
 
   qputenv("http_proxy", "http://127.0.0.1:1");  // nothing listens there
   clock.now = At(10, 6, 0);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return window().StatusCaption() == u"net error"; }, 3000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Status() == u"net error"; }, 3000));
   EXPECT_EQ(server.requests.size(), 2u);
 }
 
-TEST_F(ProgramTest, ChangingTheIdClearsBothCaptions) {
+TEST_F(ProgramTest, ChangingTheIdClearsTheStatusAndTheLastPrice) {
   window().show();
+  MonitorState& state = program.monitor().state();
   for (const bool typed : {true, false}) {
     SCOPED_TRACE(typed ? "typed" : "set by the program");
-    window().SetStatusCaption(u"12,000 円/残り45分");
-    window().SetCurrentBidCaption(u"12,000 円");
-    program.monitor().state().alert = true;
+    state.status = u"12,000 円/残り45分";
+    state.lastPrice = u"12,000 円";
+    state.alert = true;
     typed ? QTest::keyClicks(Id(), QStringLiteral("9")) : Id()->setText(QStringLiteral("y77"));
-    EXPECT_EQ(window().StatusCaption(), u"");
-    EXPECT_EQ(window().CurrentBidCaption(), u"");
-    EXPECT_FALSE(program.monitor().state().alert);
+    EXPECT_EQ(state.status + state.lastPrice, u"");
+    EXPECT_FALSE(state.alert);
   }
   EXPECT_TRUE(server.requests.empty());
 }
@@ -263,7 +259,7 @@ TEST_F(ProgramTest, HidingAndShowingKeepsEveryValue) {
   // Without an ID, "TaskTray" asks for one and still hides; the timer runs on.
   window().show();
   ClickTaskTray();
-  EXPECT_EQ(window().StatusCaption(), u"Please input AuctionID");
+  EXPECT_EQ(Status(), u"Please input AuctionID");
   EXPECT_TRUE(window().isHidden());
   EXPECT_TRUE(Control<QTimer>(window(), "Timer1")->isActive());
   QTest::qWait(100);
@@ -271,24 +267,23 @@ TEST_F(ProgramTest, HidingAndShowingKeepsEveryValue) {
 
   window().show();
   QTest::keyClicks(Id(), QStringLiteral("z9"));
-  window().SetSliderValue(12);
+  window().SetInterval(12);
   QTest::mouseClick(Control<QCheckBox>(window(), "Check1", 0), Qt::LeftButton);
   QTest::mouseClick(Control<QCheckBox>(window(), "Check1", 2), Qt::LeftButton);
   ClickTaskTray();
   ASSERT_TRUE(WaitForStatus());
   EXPECT_TRUE(window().isHidden());
   // Price unticked, title ticked: the boxes reach the monitor.
-  EXPECT_EQ(window().StatusCaption(), u"/残り45分/OLD CAMERA");
+  EXPECT_EQ(Status(), u"/残り45分/OLD CAMERA");
 
   window().show();
   EXPECT_TRUE(window().isVisible());
   EXPECT_EQ(window().AuctionId(), u"z9");
-  EXPECT_EQ(window().SliderValue(), 12);
+  EXPECT_EQ(window().Interval(), 12);
   EXPECT_EQ(Control<QLabel>(window(), "int_time")->text(), QStringLiteral("12"));
-  EXPECT_EQ(std::tuple(window().IsChecked(0), window().IsChecked(1), window().IsChecked(2)),
-            std::tuple(false, true, true));
-  EXPECT_EQ(window().StatusCaption(), u"/残り45分/OLD CAMERA");
-  EXPECT_EQ(window().CurrentBidCaption(), u"");
+  const StatusFields fields = window().ChosenFields();
+  EXPECT_EQ(std::tuple(fields.price, fields.timeLeft, fields.title), std::tuple(false, true, true));
+  EXPECT_EQ(program.monitor().state().lastPrice, u"");
   EXPECT_TRUE(Control<QTimer>(window(), "Timer1")->isActive());
 }
 
@@ -304,6 +299,18 @@ TEST_F(ProgramTest, WithoutANotificationAreaTheWindowStaysAndItsTitleShowsTheSta
   ASSERT_TRUE(WaitForStatus());
   EXPECT_TRUE(window().isVisible());
   EXPECT_EQ(window().windowTitle(), QStringLiteral("Lotwarden - 12,000 円/残り45分"));
+
+  // A page can make the status line megabytes long; the title keeps within its bound and
+  // never holds half a character.
+  const std::u16string huge = u"x" + std::u16string(11'000'000, u'価') + u"\U0001F600";
+  for (const std::u16string& status : {huge, std::u16string(254, u'x') + u"\U0001F600z"}) {
+    window().ShowStatus(status);
+    const QString title = window().windowTitle();
+    EXPECT_EQ(title.size(), 12 + MainWindow::kTitleStatusLength - (status.size() < 300 ? 1 : 0));
+    EXPECT_TRUE(title.startsWith(QStringLiteral("Lotwarden - x")));
+    EXPECT_TRUE(title.endsWith(QChar(0x2026)));
+    EXPECT_FALSE(title.at(title.size() - 2).isHighSurrogate());
+  }
 }
 
 }  // namespace

@@ -23,11 +23,11 @@ struct Fixture : testing::FakeWindow, TrayMenuHost {
 
   Fixture() {
     state.alert = true;
-    state.faceColour = 14;
+    state.faceFill = FaceFill::kYellow;
     state.lastMinute = MinuteOf(MakeLocalTime(2024, 5, 1, 9, 5));
     timerOn = true;
   }
-  void Mouse(int message) { OnTrayMouse(message, state, *this, *this); }
+  void Mouse(TrayMouse action) { OnTrayMouse(action, state, *this, *this); }
   std::string Now() const {
     return std::string(state.alert ? " alert" : "") + (timerOn ? " ticking" : "");
   }
@@ -35,8 +35,9 @@ struct Fixture : testing::FakeWindow, TrayMenuHost {
   Log Outcome() const {
     Log out = log;
     out.push_back(std::string(state.alert ? "alert" : "acknowledged") +
-                  (state.lastMinute ? "" : " minute cleared") + " face " +
-                  std::to_string(state.faceColour) + (timerOn ? " ticking" : ""));
+                  (state.lastMinute ? "" : " minute cleared") +
+                  (state.faceFill == FaceFill::kYellow ? " yellow" : " grey") +
+                  (timerOn ? " ticking" : ""));
     return out;
   }
 
@@ -54,34 +55,39 @@ struct Fixture : testing::FakeWindow, TrayMenuHost {
   void ShowConfig() override { log.push_back("config"); }
 };
 
-TEST(TrayMouseTest, OnlyTheFiveMessagesAct) {
-  const std::map<int, Log> acting = {
-      {512, {"timer on", "acknowledged minute cleared face 14 ticking"}},
-      {513, {"acknowledged minute cleared face 14 ticking"}},
-      {515, {"open url", "alert face 14 ticking"}},
-      {516, {"timer off", "foreground", "pending", "popup", "acknowledged face 14"}},
-      {518, {"config", "alert face 14 ticking"}},
+TEST(TrayMouseTest, EachActionDoesItsSteps) {
+  const std::map<TrayMouse, Log> acting = {
+      {TrayMouse::kMove, {"timer on", "acknowledged minute cleared yellow ticking"}},
+      {TrayMouse::kLeftPress, {"acknowledged minute cleared yellow ticking"}},
+      {TrayMouse::kLeftDoubleClick, {"open url", "alert yellow ticking"}},
+      {TrayMouse::kRightPress,
+       {"timer off", "foreground", "pending", "popup", "acknowledged yellow"}},
+      {TrayMouse::kRightDoubleClick, {"config", "alert yellow ticking"}},
   };
-  for (int message = 0; message <= 1024; ++message) {
-    SCOPED_TRACE(message);
+  for (const TrayMouse action :
+       {TrayMouse::kMove, TrayMouse::kLeftPress, TrayMouse::kLeftRelease,
+        TrayMouse::kLeftDoubleClick, TrayMouse::kRightPress, TrayMouse::kRightRelease,
+        TrayMouse::kRightDoubleClick, TrayMouse::kMiddle}) {
+    SCOPED_TRACE(static_cast<int>(action));
     Fixture f;
-    f.Mouse(message);
-    const auto it = acting.find(message);
-    EXPECT_EQ(f.Outcome(), it != acting.end() ? it->second : Log{"alert face 14 ticking"});
+    f.Mouse(action);
+    const auto it = acting.find(action);
+    EXPECT_EQ(f.Outcome(), it != acting.end() ? it->second : Log{"alert yellow ticking"});
   }
 }
 
 TEST(TrayMouseTest, LeftDoubleClickAcknowledgesOnceAndOpensTheUrlOnce) {
   Fixture f;
-  std::vector<int> acknowledgedBy;
-  for (const int message : {kWmLButtonDown, kWmLButtonUp, kWmLButtonDblClk, kWmLButtonUp}) {
+  std::vector<TrayMouse> acknowledgedBy;
+  for (const TrayMouse action : {TrayMouse::kLeftPress, TrayMouse::kLeftRelease,
+                                 TrayMouse::kLeftDoubleClick, TrayMouse::kLeftRelease}) {
     // A fresh alert and minute before each message show which of them clears them.
     f.state.alert = true;
     f.state.lastMinute = MinuteOf(MakeLocalTime(2024, 5, 1, 9, 6));
-    f.Mouse(message);
-    if (!f.state.alert && !f.state.lastMinute) acknowledgedBy.push_back(message);
+    f.Mouse(action);
+    if (!f.state.alert && !f.state.lastMinute) acknowledgedBy.push_back(action);
   }
-  EXPECT_EQ(acknowledgedBy, (std::vector<int>{kWmLButtonDown}));
+  EXPECT_EQ(acknowledgedBy, (std::vector<TrayMouse>{TrayMouse::kLeftPress}));
   EXPECT_EQ(f.log, (Log{"open url"}));
   EXPECT_EQ(f.openUrlCalls, 1);
 }

@@ -9,7 +9,7 @@ namespace lotwarden {
 namespace {
 
 std::string Tip(const TrayIconRecord& record) {
-  return std::string(record.szTip.begin(), record.szTip.end());
+  return std::string(record.tip.begin(), record.tip.end());
 }
 
 // A status that fits: its bytes, a NUL, spaces up to byte 62 and the closing NUL.
@@ -25,21 +25,11 @@ std::string Cut(std::string text) {
   return text;
 }
 
-TEST(TrayRecordTest, ImageHoldsEveryFieldLittleEndian) {
-  TrayIconRecord record;
-  EXPECT_EQ(record.Bytes(), (std::array<std::uint8_t, 88>{}));
-  record.Fill(0x12345678, 0xCAFEF00D, u"AB");
-  const auto image = record.Bytes();
-  // cbSize, hWnd, uID, uFlags, uCallbackMessage, hIcon, then szTip.
-  const std::string head("\x58\0\0\0\x78\x56\x34\x12\1\0\0\0\7\0\0\0\0\2\0\0\x0D\xF0\xFE\xCA", 24);
-  EXPECT_EQ(std::string(image.begin(), image.end()), head + Padded("AB"));
-}
-
 TEST(TrayRecordTest, TooltipIsCutToWholeCp932Characters) {
   const std::u16string x62(62, u'x');
   struct Case {
     std::u16string status;
-    std::string tip;       // szTip
+    std::string tip;       // the bytes
     std::u16string shown;  // what the tooltip shows
   } const cases[] = {
       {u"", Padded(""), u""},

@@ -19,13 +19,11 @@ class ExtentSurface : public DrawingSurface {
   float right() const { return right_; }
   float bottom() const { return bottom_; }
 
-  void Cls() override {
+  void Clear() override {
     left_ = top_ = std::numeric_limits<float>::max();
     right_ = bottom_ = std::numeric_limits<float>::lowest();
   }
-  void SetFillColor(Rgb) override {}
-  void SetFillStyle(int) override {}
-  void Circle(float x, float y, float radius, Rgb) override {
+  void Circle(float x, float y, float radius, Rgb, Rgb) override {
     Cover(x - radius, y - radius);
     Cover(x + radius, y + radius);
   }
@@ -67,11 +65,9 @@ class FramedSurface : public DrawingSurface {
 
   float scale() const { return scale_; }
 
-  void Cls() override { target_.Cls(); }
-  void SetFillColor(Rgb colour) override { target_.SetFillColor(colour); }
-  void SetFillStyle(int style) override { target_.SetFillStyle(style); }
-  void Circle(float x, float y, float radius, Rgb outline) override {
-    target_.Circle(x * scale_ + dx_, y * scale_ + dy_, radius * scale_, outline);
+  void Clear() override { target_.Clear(); }
+  void Circle(float x, float y, float radius, Rgb outline, Rgb fill) override {
+    target_.Circle(x * scale_ + dx_, y * scale_ + dy_, radius * scale_, outline, fill);
   }
   void Line(float x, float y, float dx, float dy) override {
     target_.Line(x * scale_ + dx_, y * scale_ + dy_, dx * scale_, dy * scale_);

@@ -11,7 +11,6 @@
 #include <fstream>
 #include <string>
 
-#include "monitor/monitor_state.h"
 #include "tools/framed_surface.h"
 #include "tools/svg_clock_surface.h"
 #include "tray/clock_face.h"
@@ -20,19 +19,19 @@
 namespace {
 
 // The time the icon shows: hands apart, like a clock on a shop sign.
-constexpr char16_t kIconMinute[] = u"10:10";
+constexpr int kIconHour = 10;
+constexpr int kIconMinute = 10;
 // Room between the face's rim and the icon's edge: half a pixel of the tray's picture.
 constexpr float kMarginTwips = lotwarden::QtClockSurface::kTwipsPerReferencePixel / 2.0f;
 
 // Draws the icon's face onto surface, framed whole inside its picture: line is the width of
 // the surface's lines and margin the room left at each edge, in twips.
 void DrawIconFace(lotwarden::DrawingSurface& surface, float line, float margin) {
-  lotwarden::MonitorState state;  // no alert: a grey, see-through face
+  // A grey face: see-through, like the tray's when no alert stands.
   lotwarden::ExtentSurface extent(line);
-  lotwarden::DrawClockFace(kIconMinute, state, extent);
+  lotwarden::DrawClockFace(extent, kIconHour, kIconMinute, lotwarden::FaceFill::kGrey);
   lotwarden::FramedSurface framed(surface, extent, lotwarden::QtClockSurface::kSideTwips, margin);
-  state = lotwarden::MonitorState{};
-  lotwarden::DrawClockFace(kIconMinute, state, framed);
+  lotwarden::DrawClockFace(framed, kIconHour, kIconMinute, lotwarden::FaceFill::kGrey);
 }
 
 bool WritePng(const std::string& path, int pixels) {

@@ -18,15 +18,12 @@ class SvgClockSurface : public DrawingSurface {
   // side: the picture's side in twips; line: the width of outlines and hands in twips.
   explicit SvgClockSurface(int side = 330, float line = 15) : side_(side), line_(line) {}
 
-  void Cls() override { elements_.clear(); }
-  void SetFillColor(Rgb colour) override { fill_ = colour; }
-  void SetFillStyle(int style) override { fillStyle_ = style; }
+  void Clear() override { elements_.clear(); }
 
-  void Circle(float x, float y, float radius, Rgb outline) override {
-    const bool filled = fillStyle_ == kFillSolid;
+  void Circle(float x, float y, float radius, Rgb outline, Rgb fill) override {
     elements_ += "<circle cx=\"" + Number(x) + "\" cy=\"" + Number(y) + "\" r=\"" + Number(radius) +
-                 "\" fill=\"" + Paint(filled ? fill_ : kLightGrey) + "\" stroke=\"" +
-                 Paint(outline) + "\" stroke-width=\"" + Number(line_) + "\"/>\n";
+                 "\" fill=\"" + Paint(fill) + "\" stroke=\"" + Paint(outline) +
+                 "\" stroke-width=\"" + Number(line_) + "\"/>\n";
   }
 
   // Hands are black with flat ends, as on the raster.
@@ -36,7 +33,7 @@ class SvgClockSurface : public DrawingSurface {
                  "\" stroke-width=\"" + Number(line_) + "\" stroke-linecap=\"butt\"/>\n";
   }
 
-  // The whole document: what has been drawn since the last Cls.
+  // The whole document: what has been drawn since the last Clear.
   std::string Document() const {
     const std::string side = std::to_string(side_);
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -63,8 +60,6 @@ class SvgClockSurface : public DrawingSurface {
 
   int side_;
   float line_;
-  Rgb fill_ = kLightGrey;
-  int fillStyle_ = kFillSolid;
   std::string elements_;
 };
 

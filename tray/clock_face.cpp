@@ -3,8 +3,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <optional>
-#include <string_view>
 
 namespace lotwarden {
 namespace {
@@ -21,18 +19,6 @@ constexpr double kRadiansPerHour = 0.5236;
 constexpr double kQuarterTurn = 1.57;
 constexpr std::int32_t kMinutesDivisor = 12;
 
-// A plain decimal number that fits a 16-bit signed integer, or nothing.
-std::optional<std::int16_t> ReadNumber(std::u16string_view text) {
-  if (text.empty()) return std::nullopt;
-  std::int32_t value = 0;
-  for (char16_t c : text) {
-    if (c < u'0' || c > u'9') return std::nullopt;
-    value = value * 10 + (c - u'0');
-    if (value > INT16_MAX) return std::nullopt;
-  }
-  return static_cast<std::int16_t>(value);
-}
-
 void DrawHand(DrawingSurface& surface, float angle, double length) {
   const double theta = angle - kQuarterTurn;
   surface.Line(kCentreX, kCentreY, static_cast<float>(length * std::cos(theta)),
@@ -41,26 +27,13 @@ void DrawHand(DrawingSurface& surface, float angle, double length) {
 
 }  // namespace
 
-void DrawClockFace(const std::u16string& minuteText, MonitorState& state, DrawingSurface& surface) {
-  surface.Cls();
+void DrawClockFace(DrawingSurface& surface, int hour, int minute, FaceFill fill) {
+  surface.Clear();
+  surface.Circle(kCentreX, kCentreY, kRadius, kFaceOutline, FillRgb(fill));
 
-  state.faceColour = (state.faceColour == kFaceGrey && state.alert) ? kFaceYellow : kFaceGrey;
-  surface.SetFillColor(FaceRgb(state.faceColour));
-  surface.SetFillStyle(kFillSolid);
-  surface.Circle(kCentreX, kCentreY, kRadius, kFaceOutline);
-
-  const std::u16string_view text = minuteText;
-  const std::size_t colon = text.find(u':');
-  std::int16_t hours = 0;
-  std::int16_t minutes = 0;
-  if (colon != std::u16string_view::npos) {
-    hours = ReadNumber(text.substr(0, colon)).value_or(0);
-    minutes = ReadNumber(text.substr(colon + 1)).value_or(0);
-  }
-
-  float angle = static_cast<float>(minutes * kRadiansPerMinute);
+  float angle = static_cast<float>(minute * kRadiansPerMinute);
   DrawHand(surface, angle, kMinuteHand);
-  angle = static_cast<float>(hours * kRadiansPerHour + angle / kMinutesDivisor);
+  angle = static_cast<float>(hour * kRadiansPerHour + angle / kMinutesDivisor);
   DrawHand(surface, angle, kHourHand);
 }
 

@@ -3,31 +3,34 @@
 
 namespace lotwarden {
 
-void OnTrayMouse(int message, MonitorState& state, WindowControls& window, TrayMenuHost& host) {
-  switch (message) {
-    case kWmMouseMove:
+void OnTrayMouse(TrayMouse action, MonitorState& state, WindowControls& window,
+                 TrayMenuHost& host) {
+  switch (action) {
+    case TrayMouse::kMove:
       window.SetTimerEnabled(true);
       state.alert = false;
       state.lastMinute.reset();
       break;
-    case kWmLButtonDown:
+    case TrayMouse::kLeftPress:
       state.alert = false;
       state.lastMinute.reset();
       break;
-    case kWmLButtonDblClk:
+    case TrayMouse::kLeftDoubleClick:
       window.OpenUrl();
       break;
-    case kWmRButtonDown:
+    case TrayMouse::kRightPress:
       state.alert = false;
       window.SetTimerEnabled(false);
       host.BringWindowToForeground();
       host.ProcessPendingEvents();
       host.PopupMenu();
       break;
-    case kWmRButtonDblClk:
+    case TrayMouse::kRightDoubleClick:
       host.ShowConfig();
       break;
-    default:
+    case TrayMouse::kLeftRelease:
+    case TrayMouse::kRightRelease:
+    case TrayMouse::kMiddle:
       break;
   }
 }

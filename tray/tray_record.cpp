@@ -7,7 +7,7 @@ namespace lotwarden {
 namespace {
 
 constexpr std::size_t kTipChars = 64;
-// The last byte of szTip is kept for the terminating NUL.
+// The last byte of the tip is kept for the terminating NUL.
 constexpr std::size_t kTipTextBytes = TrayIconRecord::kTipBytes - 1;
 
 constexpr bool IsHighSurrogate(char16_t c) {
@@ -21,31 +21,14 @@ constexpr bool IsLeadByte(std::uint8_t b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-void PutLittleEndian(std::array<std::uint8_t, TrayIconRecord::kSize>& out, std::size_t offset,
-                     std::uint32_t value) {
-  for (std::size_t i = 0; i < 4; ++i) {
-    out[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-  }
-}
-
 }  // namespace
-
-void TrayIconRecord::Fill(std::uint32_t window, std::uint32_t icon, const std::u16string& status) {
-  cbSize = kSize;
-  hWnd = window;
-  uID = kIconId;
-  uFlags = kFlags;
-  uCallbackMessage = kCallbackMessage;
-  hIcon = icon;
-  SetTip(status);
-}
 
 void TrayIconRecord::SetTip(const std::u16string& status) {
   std::u16string text = status;
   text.push_back(u'\0');
   text.resize(kTipChars, u' ');
 
-  szTip.fill(0);
+  tip.fill(0);
   std::size_t used = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     Cp932Code code = UnicodeToCp932(text[i]);
@@ -56,29 +39,16 @@ void TrayIconRecord::SetTip(const std::u16string& status) {
     }
     if (used + code.length > kTipTextBytes) break;
     for (std::size_t b = 0; b < code.length; ++b)
-      szTip[used++] = code.bytes[b];
+      tip[used++] = code.bytes[b];
   }
-}
-
-std::array<std::uint8_t, TrayIconRecord::kSize> TrayIconRecord::Bytes() const {
-  std::array<std::uint8_t, kSize> out{};
-  PutLittleEndian(out, 0, cbSize);
-  PutLittleEndian(out, 4, hWnd);
-  PutLittleEndian(out, 8, uID);
-  PutLittleEndian(out, 12, uFlags);
-  PutLittleEndian(out, 16, uCallbackMessage);
-  PutLittleEndian(out, 20, hIcon);
-  for (std::size_t i = 0; i < kTipBytes; ++i)
-    out[24 + i] = szTip[i];
-  return out;
 }
 
 std::u16string TrayIconRecord::TooltipText() const {
   std::u16string text;
-  for (std::size_t i = 0; i < kTipBytes && szTip[i] != 0; ++i) {
-    const std::uint8_t b = szTip[i];
-    if (IsLeadByte(b) && i + 1 < kTipBytes && szTip[i + 1] != 0) {
-      text.push_back(Cp932ToUnicode(b, szTip[i + 1]));
+  for (std::size_t i = 0; i < kTipBytes && tip[i] != 0; ++i) {
+    const std::uint8_t b = tip[i];
+    if (IsLeadByte(b) && i + 1 < kTipBytes && tip[i + 1] != 0) {
+      text.push_back(Cp932ToUnicode(b, tip[i + 1]));
       ++i;
     } else {
       text.push_back(Cp932ToUnicode(b));

@@ -18,6 +18,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QUrl>
+#include <cstddef>
 #include <limits>
 
 #include "monitor/monitor.h"
@@ -37,7 +38,7 @@ void PlaceTwips(QWidget* widget, int left, int top, int width, int height) {
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(QString::fromLatin1(name));
-  // Status lines come from web pages; they must never be read as markup.
+  // Plain text: nothing shown here is ever read as markup.
   label->setTextFormat(Qt::PlainText);
   return label;
 }
@@ -76,72 +77,66 @@ MainWindow::MainWindow(QWidget* parent)
   };
   for (int i = 0; i < 6; ++i) {
     const Caption& c = kCaptions[i];
-    Label0[i] = MakeLabel(this, "Label0", QString::fromLatin1(c.text));
-    Label0[i]->setProperty("index", i);
-    PlaceTwips(Label0[i], c.left, c.top, c.width, c.height);
+    captions_[i] = MakeLabel(this, "Label0", QString::fromLatin1(c.text));
+    captions_[i]->setProperty("index", i);
+    PlaceTwips(captions_[i], c.left, c.top, c.width, c.height);
   }
 
-  A_ID = new QLineEdit(this);
-  A_ID->setObjectName(QStringLiteral("A_ID"));
-  A_ID->setMaxLength(std::numeric_limits<int>::max());
-  PlaceTwips(A_ID, 480, 0, 1335, 270);
+  idEdit_ = new QLineEdit(this);
+  idEdit_->setObjectName(QStringLiteral("A_ID"));
+  idEdit_->setMaxLength(std::numeric_limits<int>::max());
+  PlaceTwips(idEdit_, 480, 0, 1335, 270);
 
-  Slider1 = new QSlider(Qt::Horizontal, this);
-  Slider1->setObjectName(QStringLiteral("Slider1"));
-  Slider1->setRange(kMinInterval, kMaxInterval);
-  Slider1->setValue(5);
-  Slider1->setSingleStep(1);
-  Slider1->setPageStep(5);
-  Slider1->setTickPosition(QSlider::TicksBelow);
-  Slider1->setTickInterval(10);
-  PlaceTwips(Slider1, 480, 360, 735, 255);
+  intervalSlider_ = new QSlider(Qt::Horizontal, this);
+  intervalSlider_->setObjectName(QStringLiteral("Slider1"));
+  intervalSlider_->setRange(kMinInterval, kMaxInterval);
+  intervalSlider_->setValue(5);
+  intervalSlider_->setSingleStep(1);
+  intervalSlider_->setPageStep(5);
+  intervalSlider_->setTickPosition(QSlider::TicksBelow);
+  intervalSlider_->setTickInterval(10);
+  PlaceTwips(intervalSlider_, 480, 360, 735, 255);
 
-  int_time = MakeLabel(this, "int_time", QString::number(Slider1->value()));
-  PlaceTwips(int_time, 1200, 360, 255, 255);
+  intervalText_ = MakeLabel(this, "int_time", QString::number(intervalSlider_->value()));
+  PlaceTwips(intervalText_, 1200, 360, 255, 255);
 
   static constexpr int kCheckTops[3] = {720, 960, 1200};
   static constexpr bool kCheckedAtStart[3] = {true, true, false};
   for (int i = 0; i < 3; ++i) {
     // Only the box shows at this width; the caption label beside it says what it is.
-    Check1[i] = new QCheckBox(QStringLiteral("Check1"), this);
-    Check1[i]->setObjectName(QStringLiteral("Check1"));
-    Check1[i]->setProperty("index", i);
-    Check1[i]->setChecked(kCheckedAtStart[i]);
-    PlaceTwips(Check1[i], 120, kCheckTops[i], 255, 255);
+    fieldBoxes_[i] = new QCheckBox(QStringLiteral("Check1"), this);
+    fieldBoxes_[i]->setObjectName(QStringLiteral("Check1"));
+    fieldBoxes_[i]->setProperty("index", i);
+    fieldBoxes_[i]->setChecked(kCheckedAtStart[i]);
+    PlaceTwips(fieldBoxes_[i], 120, kCheckTops[i], 255, 255);
   }
 
-  StayInTaskBar = new QPushButton(QStringLiteral("TaskTray"), this);
-  StayInTaskBar->setObjectName(QStringLiteral("StayInTaskBar"));
-  PlaceTwips(StayInTaskBar, 960, 1200, 975, 255);
+  trayButton_ = new QPushButton(QStringLiteral("TaskTray"), this);
+  trayButton_->setObjectName(QStringLiteral("StayInTaskBar"));
+  PlaceTwips(trayButton_, 960, 1200, 975, 255);
 
-  // Below the client area: never shown, they only hold their captions.
-  Label2 = MakeLabel(this, "Label2", QString());
-  PlaceTwips(Label2, 120, 2520, 735, 255);
-  Label3 = MakeLabel(this, "Label3", QString());
-  PlaceTwips(Label3, 1200, 2520, 735, 255);
-
-  Timer1 = new QTimer(this);
-  Timer1->setObjectName(QStringLiteral("Timer1"));
-  Timer1->setInterval(1000);
+  timer_ = new QTimer(this);
+  timer_->setObjectName(QStringLiteral("Timer1"));
+  timer_->setInterval(1000);
   // A coarse timer may drift by tens of milliseconds a tick; the blink and the
   // acknowledgement of an alert should keep to the second.
-  Timer1->setTimerType(Qt::PreciseTimer);
+  timer_->setTimerType(Qt::PreciseTimer);
 
-  setTabOrder(A_ID, Slider1);
-  setTabOrder(Slider1, Check1[0]);
-  setTabOrder(Check1[0], Check1[1]);
-  setTabOrder(Check1[1], Check1[2]);
-  setTabOrder(Check1[2], StayInTaskBar);
-  A_ID->setFocus();
+  setTabOrder(idEdit_, intervalSlider_);
+  setTabOrder(intervalSlider_, fieldBoxes_[0]);
+  setTabOrder(fieldBoxes_[0], fieldBoxes_[1]);
+  setTabOrder(fieldBoxes_[1], fieldBoxes_[2]);
+  setTabOrder(fieldBoxes_[2], trayButton_);
+  idEdit_->setFocus();
 
-  connect(A_ID, &QLineEdit::textChanged, this, &MainWindow::IdChanged);
-  connect(Slider1, &QSlider::valueChanged, int_time, qOverload<int>(&QLabel::setNum));
-  connect(StayInTaskBar, &QPushButton::clicked, this, &MainWindow::GoToTray);
-  connect(Timer1, &QTimer::timeout, this, &MainWindow::Tick);
+  connect(idEdit_, &QLineEdit::textChanged, this, &MainWindow::IdChanged);
+  connect(intervalSlider_, &QSlider::valueChanged, intervalText_, qOverload<int>(&QLabel::setNum));
+  connect(trayButton_, &QPushButton::clicked, this, &MainWindow::GoToTray);
+  connect(timer_, &QTimer::timeout, this, &MainWindow::Tick);
 
   // The popup menu; it is never a menu bar.
-  menu = new QMenu(QStringLiteral("Menu"), this);
-  menu->setObjectName(QStringLiteral("menu"));
+  menu_ = new QMenu(QStringLiteral("Menu"), this);
+  menu_->setObjectName(QStringLiteral("menu"));
   struct Command {
     const char* name;
     const char* caption;
@@ -155,7 +150,7 @@ MainWindow::MainWindow(QWidget* parent)
       {"End", "End", &MainWindow::End},
   };
   for (const Command& command : kCommands) {
-    QAction* action = menu->addAction(QString::fromLatin1(command.caption));
+    QAction* action = menu_->addAction(QString::fromLatin1(command.caption));
     action->setObjectName(QString::fromLatin1(command.name));
     connect(action, &QAction::triggered, this, command.run);
   }
@@ -166,7 +161,7 @@ MainWindow::~MainWindow() = default;
 void MainWindow::Load() {
   if (loaded_) return;
   loaded_ = true;
-  int_time->setNum(Slider1->value());
+  intervalText_->setNum(intervalSlider_->value());
   if (monitor_ != nullptr) monitor_->Start();
 }
 
@@ -186,15 +181,22 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::SetTray(std::function<bool()> available, std::function<void()> remove) {
   trayAvailable_ = std::move(available);
   removeTrayIcon_ = std::move(remove);
-  ShowStatusInTitle();
 }
 
-void MainWindow::ShowStatusInTitle() {
+void MainWindow::ShowStatus(const std::u16string& status) {
   // Where there is no notification area, the title stands in for the tooltip.
-  const QString status = Label2->text();
-  setWindowTitle(TrayAvailable() || status.isEmpty()
-                     ? QString::fromLatin1(kTitle)
-                     : QString::fromLatin1(kTitle) + QStringLiteral(" - ") + status);
+  QString title = QString::fromLatin1(kTitle);
+  if (!TrayAvailable() && !status.empty()) {
+    title += QStringLiteral(" - ");
+    if (status.size() <= static_cast<std::size_t>(kTitleStatusLength)) {
+      title += QString::fromStdU16String(status);
+    } else {
+      std::size_t cut = kTitleStatusLength - 1;
+      if (QChar::isHighSurrogate(status[cut - 1])) --cut;  // never half a character
+      title += QString::fromStdU16String(status.substr(0, cut)) + QChar(0x2026);
+    }
+  }
+  setWindowTitle(title);
 }
 
 void MainWindow::OpenWatchList() {
@@ -205,10 +207,10 @@ void MainWindow::GetIDfromClipBoard() {
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
   if (data == nullptr || !data->hasText()) return;
   const QString text = data->text();
-  if (text == A_ID->text()) {
+  if (text == idEdit_->text()) {
     IdChanged();  // the same ID: no text change, but the edit's steps still run
   } else {
-    A_ID->setText(text);
+    idEdit_->setText(text);
   }
   if (monitor_ != nullptr) monitor_->StartFetch();
 }
@@ -224,8 +226,8 @@ void MainWindow::End() {
   QCoreApplication::exit(0);
 }
 
-void MainWindow::TransferReported(std::int16_t transferState, std::string_view body) {
-  if (monitor_ != nullptr) monitor_->CollectResponse(transferState, body);
+void MainWindow::TransferReported(TransferOutcome outcome, std::string_view body) {
+  if (monitor_ != nullptr) monitor_->CollectResponse(outcome, body);
 }
 
 void MainWindow::GoToTray() {
@@ -244,50 +246,33 @@ void MainWindow::IdChanged() {
 }
 
 std::u16string MainWindow::AuctionId() const {
-  return A_ID->text().toStdU16String();
+  return idEdit_->text().toStdU16String();
 }
 
-std::u16string MainWindow::StatusCaption() const {
-  return Label2->text().toStdU16String();
+StatusFields MainWindow::ChosenFields() const {
+  return {fieldBoxes_[0]->isChecked(), fieldBoxes_[1]->isChecked(), fieldBoxes_[2]->isChecked()};
 }
 
-void MainWindow::SetStatusCaption(const std::u16string& text) {
-  Label2->setText(QString::fromStdU16String(text));
-  ShowStatusInTitle();
+int MainWindow::Interval() const {
+  return intervalSlider_->value();
 }
 
-std::u16string MainWindow::CurrentBidCaption() const {
-  return Label3->text().toStdU16String();
-}
-
-void MainWindow::SetCurrentBidCaption(const std::u16string& text) {
-  Label3->setText(QString::fromStdU16String(text));
-}
-
-bool MainWindow::IsChecked(int index) const {
-  return Check1.at(static_cast<std::size_t>(index))->isChecked();
-}
-
-int MainWindow::SliderValue() const {
-  return Slider1->value();
-}
-
-// The slider keeps itself within 1 to 30; int_time follows through valueChanged.
-void MainWindow::SetSliderValue(int minutes) {
-  Slider1->setValue(minutes);
+// The slider keeps itself within its range; the read-out follows through valueChanged.
+void MainWindow::SetInterval(int minutes) {
+  intervalSlider_->setValue(minutes);
 }
 
 void MainWindow::SetTimerEnabled(bool on) {
   // Switching on a running timer must not restart its one-second phase.
   if (!on) {
-    Timer1->stop();
-  } else if (!Timer1->isActive()) {
-    Timer1->start();
+    timer_->stop();
+  } else if (!timer_->isActive()) {
+    timer_->start();
   }
 }
 
 void MainWindow::OpenUrl() {
-  const QString id = A_ID->text();
+  const QString id = idEdit_->text();
   if (id.isEmpty()) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kTitle),
                     QStringLiteral("Please input AuctionID"), QMessageBox::Ok, this);

@@ -3,11 +3,11 @@
 
 #include <QWidget>
 #include <array>
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 
+#include "monitor/transfer.h"
 #include "monitor/window_controls.h"
 
 class QCheckBox;
@@ -32,10 +32,10 @@ constexpr int TwipsToDip(int twips) {
 // a failure is silent.
 void OpenInBrowser(const std::u16string& url);
 
-// The program's one window, `clock`: the auction ID, the interval slider, the three status
-// check boxes and "TaskTray", plus the hidden status and current-bid labels, the
-// one-second timer and the popup menu with its commands. Its events go to the monitor once
-// one is attached.
+// The program's one window, "clock": the auction ID, the interval slider, the three status
+// check boxes and "TaskTray", plus the one-second timer and the popup menu with its commands.
+// Its events go to the monitor once one is attached. The widgets carry the window's historic
+// names as their object names ("A_ID", "Slider1", "Check1", ...).
 class MainWindow : public QWidget, public WindowControls {
   Q_OBJECT
 
@@ -48,28 +48,29 @@ class MainWindow : public QWidget, public WindowControls {
   // The window's load: the monitor's start steps, run once before the window is first shown.
   void Load();
   // The transfer's outcome, handed on to the monitor.
-  void TransferReported(std::int16_t transferState, std::string_view body);
+  void TransferReported(TransferOutcome outcome, std::string_view body);
 
   // The notification area: whether the desktop has one now, and how to take the icon out
   // of it. Without one the window never hides and shows the status in its title.
   void SetTray(std::function<bool()> available, std::function<void()> remove);
 
   // The popup menu that the tray icon opens, and its commands.
-  QMenu* popupMenu() const { return menu; }
+  QMenu* popupMenu() const { return menu_; }
   void OpenWatchList();
   void GetIDfromClipBoard();
   void Config();
   void End();
 
+  // The most of the status line that the title carries; a page can make the line megabytes
+  // long, more than a window title can travel to the display server.
+  static constexpr int kTitleStatusLength = 256;
+
   // WindowControls
   std::u16string AuctionId() const override;
-  std::u16string StatusCaption() const override;
-  void SetStatusCaption(const std::u16string& text) override;
-  std::u16string CurrentBidCaption() const override;
-  void SetCurrentBidCaption(const std::u16string& text) override;
-  bool IsChecked(int index) const override;
-  int SliderValue() const override;
-  void SetSliderValue(int minutes) override;
+  StatusFields ChosenFields() const override;
+  int Interval() const override;
+  void SetInterval(int minutes) override;
+  void ShowStatus(const std::u16string& status) override;
   void SetTimerEnabled(bool on) override;
   void OpenUrl() override;
 
@@ -82,24 +83,21 @@ class MainWindow : public QWidget, public WindowControls {
   void Tick();
   void IdChanged();
   bool TrayAvailable() const { return trayAvailable_ && trayAvailable_(); }
-  void ShowStatusInTitle();
 
   Monitor* monitor_ = nullptr;
   bool loaded_ = false;
   std::function<bool()> trayAvailable_;
   std::function<void()> removeTrayIcon_;
 
-  // Controls, named as the window names them; Label0 and Check1 are arrays by index.
-  std::array<QLabel*, 6> Label0{};
-  QLineEdit* A_ID = nullptr;
-  QSlider* Slider1 = nullptr;
-  QLabel* int_time = nullptr;
-  std::array<QCheckBox*, 3> Check1{};
-  QPushButton* StayInTaskBar = nullptr;
-  QLabel* Label2 = nullptr;
-  QLabel* Label3 = nullptr;
-  QTimer* Timer1 = nullptr;
-  QMenu* menu = nullptr;
+  std::array<QLabel*, 6> captions_{};
+  QLineEdit* idEdit_ = nullptr;
+  QSlider* intervalSlider_ = nullptr;
+  QLabel* intervalText_ = nullptr;
+  // Current bid, time left, title.
+  std::array<QCheckBox*, 3> fieldBoxes_{};
+  QPushButton* trayButton_ = nullptr;
+  QTimer* timer_ = nullptr;
+  QMenu* menu_ = nullptr;
 };
 
 }  // namespace lotwarden

@@ -12,13 +12,13 @@ namespace lotwarden {
 using namespace std::chrono_literals;
 
 Program::Program(const Clock& clock)
-    : transfer_(
-          [this](std::int16_t state, std::string body) { window_.TransferReported(state, body); },
-          60s, 5min, 16 * 1024 * 1024),
+    : transfer_([this](TransferOutcome outcome,
+                       std::string body) { window_.TransferReported(outcome, body); },
+                60s, 5min, 16 * 1024 * 1024),
+      tray_(window_.windowIcon()),
       monitor_(window_, transfer_, tray_, clock),
-      tray_(monitor_.state(), static_cast<std::uint32_t>(window_.winId()), window_.windowIcon()),
       menuHost_(&window_, window_.popupMenu(), [this] { window_.Config(); }),
-      mouse_(tray_.trayIcon(), [this](int message) { OnTrayMouse(message); }) {
+      mouse_(tray_.trayIcon(), [this](TrayMouse action) { OnTrayMouse(action); }) {
   mouse_.WatchMenu(window_.popupMenu());
   window_.SetTray(&QtTrayPresence::Available, [this] { tray_.RemoveTrayIcon(); });
   window_.AttachMonitor(&monitor_);
@@ -28,8 +28,8 @@ Program::~Program() {
   window_.AttachMonitor(nullptr);
 }
 
-void Program::OnTrayMouse(int message) {
-  lotwarden::OnTrayMouse(message, monitor_.state(), window_, menuHost_);
+void Program::OnTrayMouse(TrayMouse action) {
+  lotwarden::OnTrayMouse(action, monitor_.state(), window_, menuHost_);
 }
 
 }  // namespace lotwarden

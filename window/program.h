@@ -24,16 +24,14 @@ class Program {
   MainWindow& window() { return window_; }
   Monitor& monitor() { return monitor_; }
   QtTrayPresence& tray() { return tray_; }
-  // A mouse message over the tray icon (512 pointer movement, 513 left press, ...).
-  void OnTrayMouse(int message);
+  // A mouse action on the tray icon.
+  void OnTrayMouse(TrayMouse action);
 
  private:
-  // Order matters: the monitor only keeps a reference to the tray, which is built after it
-  // from the monitor's state.
   MainWindow window_;
   QtTransfer transfer_;
-  Monitor monitor_;
   QtTrayPresence tray_;
+  Monitor monitor_;
   QtTrayMenuHost menuHost_;
   TrayMouseRouter mouse_;
 };

@@ -15,12 +15,15 @@ namespace {
 // A response arrived whole if Qt saw a status line and the transfer itself did not fail.
 // Qt turns an HTTP error status into an error code only after the body has arrived in full
 // (4xx into content or protocol-operation codes, 5xx into server codes); those bodies count
-// as completed responses, since the status is not ours to judge. Errors of the connection,
-// the proxy, or of the protocol itself (a malformed response) mean no usable response.
+// as completed responses, since the status is not ours to judge. Any error on a response whose
+// status is not an error (a body Qt could not inflate, for one) means the content was not
+// read, as do errors of the connection, the proxy, or of the protocol itself.
 bool ResponseCompleted(const QNetworkReply& reply) {
-  if (!reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) return false;
+  const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+  if (!status.isValid()) return false;
   const QNetworkReply::NetworkError error = reply.error();
   if (error == QNetworkReply::NoError) return true;
+  if (status.toInt() < 400) return false;
   if (error < QNetworkReply::ContentAccessDenied) return false;  // connection and proxy errors
   return error != QNetworkReply::ProtocolUnknownError && error != QNetworkReply::ProtocolFailure;
 }
@@ -113,7 +116,7 @@ void QtTransfer::OnFinished(QNetworkReply* reply) {
   if (completed) body.swap(body_);
   body_.clear();
   // Last: the report may start the next request, or destroy this object.
-  report_(completed ? kTransferResponseCompleted : kTransferError, std::move(body));
+  report_(completed ? TransferOutcome::kCompleted : TransferOutcome::kError, std::move(body));
 }
 
 }  // namespace lotwarden

@@ -21,9 +21,10 @@ namespace lotwarden {
 //
 // Execute(url) sends a plain GET (Qt's default headers only, no body) through whatever proxy
 // the desktop's settings name (http_proxy / no_proxy on Linux) and later reports exactly once:
-// kTransferResponseCompleted with the whole body when a response arrived complete, whatever its
-// HTTP status; kTransferError when none did: refused, unresolved, reset, cut short, no data for
-// the inactivity time-out, not done within the total limit, or a body over the body limit.
+// kCompleted with the whole body when a response arrived complete, whatever its HTTP status;
+// kError when none did: refused, unresolved, reset, cut short, content that could not be read
+// (such as a compressed body that inflates past Qt's safety limit), no data for the inactivity
+// time-out, not done within the total limit, or a body over the body limit.
 // Reports are always delivered from the event loop, never from inside Execute.
 //
 // One request at a time: an Execute while one is outstanding is refused. It starts nothing and
@@ -34,7 +35,7 @@ class QtTransfer : public QObject, public Transfer {
   Q_OBJECT
 
  public:
-  using Report = std::function<void(std::int16_t state, std::string body)>;
+  using Report = std::function<void(TransferOutcome outcome, std::string body)>;
 
   static constexpr std::chrono::milliseconds kDefaultInactivityTimeout{std::chrono::seconds(60)};
   static constexpr std::chrono::milliseconds kDefaultTotalLimit{std::chrono::minutes(5)};

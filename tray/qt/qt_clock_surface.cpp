@@ -8,8 +8,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "monitor/monitor_state.h"
-
 namespace lotwarden {
 namespace {
 
@@ -29,7 +27,7 @@ void QtClockSurface::Resize(int pixels) {
   pixels = std::max(pixels, 1);
   if (!image_.isNull() && image_.width() == pixels) return;
   image_ = QImage(pixels, pixels, QImage::Format_RGB32);
-  Cls();
+  Clear();
 }
 
 int QtClockSurface::LineWidth() const {
@@ -42,19 +40,15 @@ QPointF QtClockSurface::ToPixels(float x, float y) const {
   return QPointF(x * scale, y * scale);
 }
 
-void QtClockSurface::Cls() {
+void QtClockSurface::Clear() {
   image_.fill(ToQColor(kLightGrey));
 }
 
-void QtClockSurface::Circle(float x, float y, float radius, Rgb outline) {
+void QtClockSurface::Circle(float x, float y, float radius, Rgb outline, Rgb fill) {
   QPainter painter(&image_);
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setPen(QPen(ToQColor(outline), LineWidth()));
-  if (fillStyle_ == kFillSolid) {
-    painter.setBrush(ToQColor(fill_));
-  } else {
-    painter.setBrush(Qt::NoBrush);
-  }
+  painter.setBrush(ToQColor(fill));
   const double r = radius * static_cast<double>(image_.width()) / kSideTwips;
   painter.drawEllipse(ToPixels(x, y), r, r);
 }
@@ -79,12 +73,11 @@ QImage MaskedIconImage(const QImage& raster, qreal devicePixelRatio) {
   return icon;
 }
 
-QIcon ClockFaceWindowIcon(const std::u16string& minuteText) {
+QIcon ClockFaceWindowIcon(int hour, int minute) {
   QIcon icon;
   for (int pixels : {16, 32}) {
-    MonitorState state;  // no alert: a grey face
     QtClockSurface surface(pixels);
-    DrawClockFace(minuteText, state, surface);
+    DrawClockFace(surface, hour, minute, FaceFill::kGrey);
     icon.addPixmap(QPixmap::fromImage(MaskedIconImage(surface.image(), 1.0)));
   }
   return icon;

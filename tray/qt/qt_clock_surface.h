@@ -4,7 +4,6 @@
 #include <QIcon>
 #include <QImage>
 #include <QPointF>
-#include <string>
 
 #include "tray/clock_face.h"
 
@@ -31,18 +30,14 @@ class QtClockSurface : public DrawingSurface {
   int LineWidth() const;
   const QImage& image() const { return image_; }
 
-  void Cls() override;
-  void SetFillColor(Rgb colour) override { fill_ = colour; }
-  void SetFillStyle(int style) override { fillStyle_ = style; }
-  void Circle(float x, float y, float radius, Rgb outline) override;
+  void Clear() override;
+  void Circle(float x, float y, float radius, Rgb outline, Rgb fill) override;
   void Line(float x, float y, float dx, float dy) override;
 
  private:
   QPointF ToPixels(float x, float y) const;
 
   QImage image_;
-  Rgb fill_ = kLightGrey;
-  int fillStyle_ = kFillSolid;
 };
 
 // The icon made from a face raster: pixels of exactly the mask colour RGB(192, 192, 192)
@@ -51,6 +46,6 @@ class QtClockSurface : public DrawingSurface {
 QImage MaskedIconImage(const QImage& raster, qreal devicePixelRatio);
 
 // The program's own icon: a grey clock face at 16 and 32 pixels, masked like the tray's.
-QIcon ClockFaceWindowIcon(const std::u16string& minuteText = u"10:10");
+QIcon ClockFaceWindowIcon(int hour = 10, int minute = 10);
 
 }  // namespace lotwarden

@@ -13,13 +13,8 @@
 
 namespace lotwarden {
 
-QtTrayPresence::QtTrayPresence(MonitorState& state, std::uint32_t windowId, QIcon windowIcon,
-                               QObject* parent)
-    : QObject(parent),
-      state_(state),
-      windowId_(windowId),
-      windowIcon_(std::move(windowIcon)),
-      tray_(new QSystemTrayIcon(this)) {}
+QtTrayPresence::QtTrayPresence(QIcon windowIcon, QObject* parent)
+    : QObject(parent), windowIcon_(std::move(windowIcon)), tray_(new QSystemTrayIcon(this)) {}
 
 QtTrayPresence::~QtTrayPresence() {
   tray_->hide();
@@ -30,28 +25,21 @@ bool QtTrayPresence::Available() {
 }
 
 void QtTrayPresence::AddTrayIcon(const std::u16string& tooltip) {
-  state_.trayRecord.Fill(windowId_, kWindowIconHandle, tooltip);
+  record_.SetTip(tooltip);
   tray_->setIcon(windowIcon_);
   sentImage_ = QImage();
   SendTooltip();
   tray_->show();
 }
 
-void QtTrayPresence::CopyTooltip(const std::u16string& status) {
-  state_.trayRecord.SetTip(status);
-}
-
-void QtTrayPresence::DrawClockFace(const std::u16string& minuteText) {
-  drawnRatio_ = DevicePixelRatio();
-  surface_.Resize(static_cast<int>(std::lround(IconLogicalSize() * drawnRatio_)));
-  lotwarden::DrawClockFace(minuteText, state_, surface_);
-}
-
-void QtTrayPresence::RefreshTrayIcon() {
-  QImage image = MaskedIconImage(surface_.image(), drawnRatio_);
+void QtTrayPresence::RefreshTrayIcon(const std::u16string& tooltip, const FaceReading& face) {
+  record_.SetTip(tooltip);
+  const qreal ratio = DevicePixelRatio();
+  surface_.Resize(static_cast<int>(std::lround(IconLogicalSize() * ratio)));
+  DrawClockFace(surface_, face.hour, face.minute, face.fill);
+  QImage image = MaskedIconImage(surface_.image(), ratio);
   if (image != sentImage_ || image.devicePixelRatio() != sentImage_.devicePixelRatio()) {
     tray_->setIcon(QIcon(QPixmap::fromImage(image)));
-    state_.trayRecord.hIcon = nextHandle_++;
     sentImage_ = std::move(image);
   }
   SendTooltip();
@@ -81,7 +69,7 @@ qreal QtTrayPresence::DevicePixelRatio() const {
 }
 
 void QtTrayPresence::SendTooltip() {
-  const QString tip = QString::fromStdU16String(state_.trayRecord.TooltipText());
+  const QString tip = QString::fromStdU16String(record_.TooltipText());
   if (sentTooltip_ == tip) return;
   tray_->setToolTip(tip);
   sentTooltip_ = tip;

@@ -7,42 +7,37 @@
 #include <QMouseEvent>
 #include <QWidget>
 #include <algorithm>
+#include <optional>
 #include <utility>
-
-#include "tray/tray_mouse.h"
 
 namespace lotwarden {
 namespace {
-
-constexpr int kWmMButtonDown = 519;
-constexpr int kWmMButtonUp = 520;
-constexpr int kWmMButtonDblClk = 521;
 
 bool IsTrayWidget(const QObject* object) {
   return object->isWidgetType() &&
          object->objectName() == QLatin1String(TrayMouseRouter::kTrayWidgetName);
 }
 
-// The message of a button event, by the first of its three numbers (press).
-int ButtonMessage(Qt::MouseButton button, int offset) {
-  switch (button) {
-    case Qt::LeftButton:
-      return kWmLButtonDown + offset;
-    case Qt::RightButton:
-      return kWmRButtonDown + offset;
-    case Qt::MiddleButton:
-      return kWmMButtonDown + offset;
+// The action of a button event; nothing for buttons beyond the first three.
+std::optional<TrayMouse> ButtonAction(QEvent::Type type, Qt::MouseButton button) {
+  if (button == Qt::MiddleButton) return TrayMouse::kMiddle;
+  const bool left = button == Qt::LeftButton;
+  if (!left && button != Qt::RightButton) return std::nullopt;
+  switch (type) {
+    case QEvent::MouseButtonPress:
+      return left ? TrayMouse::kLeftPress : TrayMouse::kRightPress;
+    case QEvent::MouseButtonRelease:
+      return left ? TrayMouse::kLeftRelease : TrayMouse::kRightRelease;
     default:
-      return 0;
+      return left ? TrayMouse::kLeftDoubleClick : TrayMouse::kRightDoubleClick;
   }
 }
 
 }  // namespace
 
-TrayMouseRouter::TrayMouseRouter(QSystemTrayIcon* tray, std::function<void(int)> deliver,
+TrayMouseRouter::TrayMouseRouter(QSystemTrayIcon* tray, std::function<void(TrayMouse)> deliver,
                                  QObject* parent)
     : QObject(parent), tray_(tray), deliver_(std::move(deliver)) {
-  static_assert(kWmMButtonUp == kWmMButtonDown + 1 && kWmMButtonDblClk == kWmMButtonDown + 2);
   qApp->installEventFilter(this);
   connect(tray, &QSystemTrayIcon::activated, this, &TrayMouseRouter::Activated);
 }
@@ -64,27 +59,23 @@ bool TrayMouseRouter::TrayWidgetExists() {
 
 bool TrayMouseRouter::eventFilter(QObject* watched, QEvent* event) {
   if (!IsTrayWidget(watched)) return false;
-  int message = 0;
+  std::optional<TrayMouse> action;
   switch (event->type()) {
     case QEvent::Enter:
     case QEvent::MouseMove:
-      message = kWmMouseMove;
+      action = TrayMouse::kMove;
       break;
     case QEvent::MouseButtonPress:
-      message = ButtonMessage(static_cast<QMouseEvent*>(event)->button(), 0);
-      break;
     case QEvent::MouseButtonRelease:
-      message = ButtonMessage(static_cast<QMouseEvent*>(event)->button(), 1);
-      break;
     case QEvent::MouseButtonDblClick:
-      message = ButtonMessage(static_cast<QMouseEvent*>(event)->button(), 2);
+      action = ButtonAction(event->type(), static_cast<QMouseEvent*>(event)->button());
       break;
     default:
       break;
   }
   // The widget still gets the event (Qt's own handling only emits activated(), ignored
-  // here), and the message is handled after it: a command run from it may delete the widget.
-  if (message != 0) Post(message);
+  // here), and the action runs after it: a command run from it may delete the widget.
+  if (action) Post(*action);
   return false;
 }
 
@@ -92,31 +83,31 @@ void TrayMouseRouter::Activated(QSystemTrayIcon::ActivationReason reason) {
   if (TrayWidgetExists()) return;
   switch (reason) {
     case QSystemTrayIcon::Trigger:
-      Post(kWmMouseMove);
-      Post(kWmLButtonDown);
+      Post(TrayMouse::kMove);
+      Post(TrayMouse::kLeftPress);
       break;
     case QSystemTrayIcon::DoubleClick:
-      Post(kWmLButtonDblClk);
+      Post(TrayMouse::kLeftDoubleClick);
       break;
     case QSystemTrayIcon::Context:
-      Post(kWmMouseMove);
-      Post(kWmRButtonDown);
+      Post(TrayMouse::kMove);
+      Post(TrayMouse::kRightPress);
       break;
     case QSystemTrayIcon::MiddleClick:
-      Post(kWmMButtonDown);
+      Post(TrayMouse::kMiddle);
       break;
     default:
       break;
   }
 }
 
-void TrayMouseRouter::Post(int message) {
+void TrayMouseRouter::Post(TrayMouse action) {
   QMetaObject::invokeMethod(
-      this, [this, message] { deliver_(message); }, Qt::QueuedConnection);
+      this, [this, action] { deliver_(action); }, Qt::QueuedConnection);
 }
 
 void TrayMouseRouter::MenuClosed() {
-  if (!TrayWidgetExists()) deliver_(kWmMouseMove);
+  if (!TrayWidgetExists()) deliver_(TrayMouse::kMove);
 }
 
 }  // namespace lotwarden

@@ -6,14 +6,14 @@
 #include <QSystemTrayIcon>
 #include <functional>
 
+#include "tray/tray_mouse.h"
+
 class QMenu;
 
 namespace lotwarden {
 
-// Turns mouse actions on the tray icon into the platform's mouse message numbers (512
-// pointer movement, 513/514/515 left press/release/double-click, 516/517/518 the same for
-// the right button, 519/520/521 for the middle one) and hands each to a callback, from the
-// event loop right after the event that caused it.
+// Turns mouse events on the tray icon into the tray's mouse actions and hands each to a
+// callback, from the event loop right after the event that caused it.
 //
 // On an XEmbed notification area the icon is Qt's own widget "QSystemTrayIconSys", which
 // gets every pointer movement and button event; an application-wide event filter reads
@@ -27,7 +27,7 @@ class TrayMouseRouter : public QObject {
  public:
   static constexpr char kTrayWidgetName[] = "QSystemTrayIconSys";
 
-  TrayMouseRouter(QSystemTrayIcon* tray, std::function<void(int message)> deliver,
+  TrayMouseRouter(QSystemTrayIcon* tray, std::function<void(TrayMouse)> deliver,
                   QObject* parent = nullptr);
   ~TrayMouseRouter() override;
 
@@ -43,11 +43,11 @@ class TrayMouseRouter : public QObject {
  private:
   void Activated(QSystemTrayIcon::ActivationReason reason);
   void MenuClosed();
-  // Hands a message to the callback from the event loop, in the order posted.
-  void Post(int message);
+  // Hands an action to the callback from the event loop, in the order posted.
+  void Post(TrayMouse action);
 
   QPointer<QSystemTrayIcon> tray_;
-  std::function<void(int)> deliver_;
+  std::function<void(TrayMouse)> deliver_;
 };
 
 }  // namespace lotwarden
