@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "window/main_window.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
@@ -20,6 +22,7 @@
 #include <QUrl>
 #include <cstddef>
 #include <limits>
+#include <utility>
 
 #include "monitor/monitor.h"
 #include "monitor/urls.h"
@@ -43,6 +46,15 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
   return label;
 }
 
+// Screen readers take a plain QWidget window for a filler; this one is announced as a dialog
+// with its title, whatever its window flags.
+QAccessibleInterface* DialogAccessible(const QString& className, QObject* object) {
+  if (!object->isWidgetType() ||
+      className != QLatin1String(MainWindow::staticMetaObject.className()))
+    return nullptr;
+  return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Dialog);
+}
+
 }  // namespace
 
 void OpenInBrowser(const std::u16string& url) {
@@ -54,6 +66,8 @@ MainWindow::MainWindow(QWidget* parent)
               // No taskbar button (Tool), and a title bar with the close box only.
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                   Qt::WindowCloseButtonHint) {
+  static const bool accessibleAsDialog = (QAccessible::installFactory(&DialogAccessible), true);
+  (void)accessibleAsDialog;
   setObjectName(QStringLiteral("clock"));
   setWindowTitle(QString::fromLatin1(kTitle));
   setWindowIcon(ClockFaceWindowIcon());
@@ -121,6 +135,19 @@ MainWindow::MainWindow(QWidget* parent)
   // A coarse timer may drift by tens of milliseconds a tick; the blink and the
   // acknowledgement of an alert should keep to the second.
   timer_->setTimerType(Qt::PreciseTimer);
+
+  // What a screen reader says for each control is its caption, which is also its buddy; the
+  // check boxes' own text is never shown, and the slider's unit is spelled out.
+  const std::pair<int, QWidget*> captioned[] = {{0, idEdit_},
+                                                {1, intervalSlider_},
+                                                {3, fieldBoxes_[0]},
+                                                {4, fieldBoxes_[1]},
+                                                {5, fieldBoxes_[2]}};
+  for (const auto& [caption, control] : captioned) {
+    captions_[caption]->setBuddy(control);
+    control->setAccessibleName(captions_[caption]->text());
+  }
+  intervalSlider_->setAccessibleName(QStringLiteral("%1 (minutes)").arg(captions_[1]->text()));
 
   setTabOrder(idEdit_, intervalSlider_);
   setTabOrder(intervalSlider_, fieldBoxes_[0]);

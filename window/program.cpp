@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "window/program.h"
 
+#include <QMenu>
 #include <chrono>
 #include <string>
 #include <utility>
@@ -20,6 +21,11 @@ Program::Program(const Clock& clock)
       menuHost_(&window_, window_.popupMenu(), [this] { window_.Config(); }),
       mouse_(tray_.trayIcon(), [this](TrayMouse action) { OnTrayMouse(action); }) {
   mouse_.WatchMenu(window_.popupMenu());
+  // Where the notification area shows the menu itself, it gets a copy of the entries.
+  if (QMenu* exported = tray_.ExportMenu(window_.popupMenu()->actions())) {
+    menuHost_.SetExportedMenu(exported);
+    mouse_.WatchExportedMenu(exported);
+  }
   window_.SetTray(&QtTrayPresence::Available, [this] { tray_.RemoveTrayIcon(); });
   window_.AttachMonitor(&monitor_);
 }

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QWidget>
 #include <utility>
@@ -11,6 +12,10 @@ namespace lotwarden {
 
 QtTrayMenuHost::QtTrayMenuHost(QWidget* window, QMenu* menu, std::function<void()> showConfig)
     : window_(window), menu_(menu), showConfig_(std::move(showConfig)) {}
+
+void QtTrayMenuHost::SetExportedMenu(QMenu* exported) {
+  QObject::connect(exported, &QMenu::aboutToShow, &connections_, [this] { ++shownByDesktop_; });
+}
 
 void QtTrayMenuHost::BringWindowToForeground() {
   // A hidden window stays hidden; a shown one comes to the front.
@@ -25,7 +30,17 @@ void QtTrayMenuHost::ProcessPendingEvents() {
 }
 
 void QtTrayMenuHost::PopupMenu() {
-  if (menu_) menu_->exec(QCursor::pos());
+  if (shownByDesktop_ > 0) {
+    --shownByDesktop_;
+    return;
+  }
+  if (!menu_) return;
+  if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
+      !(window_ && window_->isVisible())) {
+    emit menu_->aboutToHide();
+    return;
+  }
+  menu_->exec(QCursor::pos());
 }
 
 void QtTrayMenuHost::ShowConfig() {

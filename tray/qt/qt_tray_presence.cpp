@@ -2,6 +2,7 @@
 #include "tray/qt/qt_tray_presence.h"
 
 #include <QGuiApplication>
+#include <QMenu>
 #include <QPixmap>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -47,6 +48,20 @@ void QtTrayPresence::RefreshTrayIcon(const std::u16string& tooltip, const FaceRe
 
 void QtTrayPresence::RemoveTrayIcon() {
   tray_->hide();
+}
+
+QMenu* QtTrayPresence::ExportMenu(const QList<QAction*>& entries) {
+  auto menu = std::make_unique<QMenu>();
+  menu->addActions(entries);
+  tray_->setContextMenu(menu.get());
+  // Only Qt's D-Bus tray gives the menu a platform counterpart. On XEmbed Qt's icon widget
+  // would pop a context menu up by itself on a right press, so none is set there.
+  if (menu->platformMenu() == nullptr) {
+    tray_->setContextMenu(nullptr);
+    return nullptr;
+  }
+  exportedMenu_ = std::move(menu);
+  return exportedMenu_.get();
 }
 
 void QtTrayPresence::SetIconScale(int logicalSize, qreal devicePixelRatio) {

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QObject>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,8 @@
 #include "tray/qt/qt_clock_surface.h"
 #include "tray/tray_record.h"
 
+class QAction;
+class QMenu;
 class QSystemTrayIcon;
 
 namespace lotwarden {
@@ -38,6 +41,11 @@ class QtTrayPresence : public QObject, public TrayPresence {
   // Takes the icon out of the notification area.
   void RemoveTrayIcon();
 
+  // Hands these entries to a notification area that shows the icon's menu itself (a
+  // StatusNotifierItem host, which Qt serves over dbusmenu) and returns the menu that Qt
+  // exports; null where the program opens its own menu (XEmbed), which is then left as it is.
+  QMenu* ExportMenu(const QList<QAction*>& entries);
+
   // Pins the icon's logical size and device pixel ratio instead of following the tray and
   // the screen; 0 follows them again.
   void SetIconScale(int logicalSize, qreal devicePixelRatio);
@@ -54,6 +62,8 @@ class QtTrayPresence : public QObject, public TrayPresence {
 
   TrayIconRecord record_;
   QIcon windowIcon_;
+  // Goes before the icon that exports it.
+  std::unique_ptr<QMenu> exportedMenu_;
   QSystemTrayIcon* tray_;
   QtClockSurface surface_;
   int pinnedSize_ = 0;

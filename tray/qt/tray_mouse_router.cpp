@@ -3,8 +3,10 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QStyleHints>
 #include <QWidget>
 #include <algorithm>
 #include <optional>
@@ -51,6 +53,16 @@ void TrayMouseRouter::WatchMenu(QMenu* menu) {
   connect(menu, &QMenu::aboutToHide, this, &TrayMouseRouter::MenuClosed, Qt::QueuedConnection);
 }
 
+void TrayMouseRouter::WatchExportedMenu(QMenu* menu) {
+  connect(menu, &QMenu::aboutToShow, this, [this] {
+    Post(TrayMouse::kMove);
+    Post(TrayMouse::kRightPress);
+  });
+  WatchMenu(menu);
+  // Hosts built on libdbusmenu-gtk report no closing, but a chosen entry closes the menu.
+  connect(menu, &QMenu::triggered, this, &TrayMouseRouter::MenuClosed, Qt::QueuedConnection);
+}
+
 bool TrayMouseRouter::TrayWidgetExists() {
   const auto widgets = QApplication::topLevelWidgets();
   return std::any_of(widgets.begin(), widgets.end(),
@@ -83,8 +95,16 @@ void TrayMouseRouter::Activated(QSystemTrayIcon::ActivationReason reason) {
   if (TrayWidgetExists()) return;
   switch (reason) {
     case QSystemTrayIcon::Trigger:
-      Post(TrayMouse::kMove);
-      Post(TrayMouse::kLeftPress);
+      // A double-click comes as two activations; the second replaces its press, as on XEmbed.
+      if (sinceClick_.isValid() &&
+          sinceClick_.elapsed() < QGuiApplication::styleHints()->mouseDoubleClickInterval()) {
+        sinceClick_.invalidate();
+        Post(TrayMouse::kLeftDoubleClick);
+      } else {
+        sinceClick_.start();
+        Post(TrayMouse::kMove);
+        Post(TrayMouse::kLeftPress);
+      }
       break;
     case QSystemTrayIcon::DoubleClick:
       Post(TrayMouse::kLeftDoubleClick);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -18,9 +19,10 @@ namespace lotwarden {
 // On an XEmbed notification area the icon is Qt's own widget "QSystemTrayIconSys", which
 // gets every pointer movement and button event; an application-wide event filter reads
 // them there, and activated() is then ignored so nothing counts twice. A StatusNotifierItem
-// host reports only activations, which are mapped instead; as it never reports the pointer
-// coming back, the closing of the popup menu counts as one pointer movement there, so the
-// menu does not leave the tick switched off.
+// host reports only activations, which are mapped instead: one is a left click, a second
+// within the desktop's double-click interval a left double-click. As such a host never
+// reports the pointer coming back, the closing of the popup menu counts as one pointer
+// movement there, so the menu does not leave the tick switched off.
 class TrayMouseRouter : public QObject {
   Q_OBJECT
 
@@ -33,6 +35,9 @@ class TrayMouseRouter : public QObject {
 
   // Reports the closing of this popup menu where the host cannot see the pointer.
   void WatchMenu(QMenu* menu);
+  // The menu that the notification area shows by itself: its opening counts as a right press
+  // (the pointer first coming over the icon), its closing as the pointer's return.
+  void WatchExportedMenu(QMenu* menu);
 
   // Whether Qt's XEmbed icon widget exists, i.e. the filter sees the mouse directly.
   static bool TrayWidgetExists();
@@ -48,6 +53,8 @@ class TrayMouseRouter : public QObject {
 
   QPointer<QSystemTrayIcon> tray_;
   std::function<void(TrayMouse)> deliver_;
+  // Since the last activation that counted as a single click; invalid after a double-click.
+  QElapsedTimer sinceClick_;
 };
 
 }  // namespace lotwarden
