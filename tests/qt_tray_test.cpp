@@ -7,10 +7,13 @@
 #include <QEnterEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QStyleHints>
 #include <QSystemTrayIcon>
 #include <QWidget>
 #include <cmath>
+#include <functional>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "tray/qt/qt_clock_surface.h"
@@ -252,22 +255,42 @@ TEST_F(RouterTest, XEmbedWidgetEventsMapToActionsAndActivationsAreIgnored) {
   EXPECT_EQ(Take(), Actions{});
 }
 
-TEST_F(RouterTest, StatusNotifierActivationsMapToActionsAndMenuClosingToAMove) {
+TEST_F(RouterTest, StatusNotifierActivationsAndMenusMapToActions) {
   ASSERT_FALSE(TrayMouseRouter::TrayWidgetExists());
-  const std::pair<QSystemTrayIcon::ActivationReason, Actions> cases[] = {
-      {QSystemTrayIcon::Trigger, {TrayMouse::kMove, TrayMouse::kLeftPress}},
-      {QSystemTrayIcon::DoubleClick, {TrayMouse::kLeftDoubleClick}},
-      {QSystemTrayIcon::Context, {TrayMouse::kMove, TrayMouse::kRightPress}},
-      {QSystemTrayIcon::MiddleClick, {TrayMouse::kMiddle}},
-      {QSystemTrayIcon::Unknown, {}},
+  QMenu exported;  // the copy that the notification area shows by itself
+  router.WatchExportedMenu(&exported);
+  // Double-click intervals under which two activations are never, or always, one double-click.
+  constexpr int kNever = 0, kAlways = 3'600'000;
+  auto activate = [this](QSystemTrayIcon::ActivationReason reason) {
+    return std::function<void()>([this, reason] { emit tray.activated(reason); });
   };
-  for (const auto& [reason, expected] : cases) {
-    emit tray.activated(reason);
-    EXPECT_EQ(Take(), expected) << reason;
+  using M = TrayMouse;
+  const std::tuple<int, std::function<void()>, Actions> steps[] = {
+      {kAlways, activate(QSystemTrayIcon::Trigger), {M::kMove, M::kLeftPress}},
+      {kAlways, activate(QSystemTrayIcon::Trigger), {M::kLeftDoubleClick}},
+      {kAlways, activate(QSystemTrayIcon::Trigger), {M::kMove, M::kLeftPress}},  // anew
+      {kNever, activate(QSystemTrayIcon::Trigger), {M::kMove, M::kLeftPress}},
+      {kNever, activate(QSystemTrayIcon::Trigger), {M::kMove, M::kLeftPress}},
+      {kAlways, activate(QSystemTrayIcon::DoubleClick), {M::kLeftDoubleClick}},
+      {kAlways, activate(QSystemTrayIcon::Context), {M::kMove, M::kRightPress}},
+      {kAlways, activate(QSystemTrayIcon::MiddleClick), {M::kMiddle}},
+      {kAlways, activate(QSystemTrayIcon::Unknown), {}},
+      // Closings come after the chosen command has run, so it runs with the tick still off.
+      {kAlways, [this] { emit menu.aboutToHide(); }, {M::kMove}},
+      {kAlways, [&] { emit exported.aboutToShow(); }, {M::kMove, M::kRightPress}},
+      {kAlways, [&] { emit exported.aboutToHide(); }, {M::kMove}},
+      {kAlways, [&] { emit exported.triggered(nullptr); }, {M::kMove}},
+  };
+  QStyleHints* hints = QGuiApplication::styleHints();
+  const int interval = hints->mouseDoubleClickInterval();
+  int row = 0;
+  for (const auto& [doubleClickInterval, event, expected] : steps) {
+    hints->setMouseDoubleClickInterval(doubleClickInterval);
+    event();
+    EXPECT_EQ(Take(), expected) << "step " << row;
+    ++row;
   }
-  // After the chosen command has run, so it runs with the tick still off.
-  emit menu.aboutToHide();
-  EXPECT_EQ(Take(), Actions{TrayMouse::kMove});
+  hints->setMouseDoubleClickInterval(interval);
 }
 
 }  // namespace
