@@ -53,7 +53,8 @@ depends="$(dpkg-deb -f "$deb" Depends)"
 for lib in libqt6widgets6 libqt6network6 libqt6gui6 libqt6core6 libc6 libstdc++6; do
   [[ "$depends" =~ (^|, )"$lib (>= "[0-9] ]] || fail "Depends lacks $lib: $depends"
 done
-[ "$(dpkg-deb -f "$deb" Recommends)" = xdg-utils ] || fail "xdg-utils is not recommended"
+[ "$(dpkg-deb -f "$deb" Recommends)" = "xdg-utils, qt6-wayland" ] ||
+  fail "xdg-utils and qt6-wayland are not recommended: $(dpkg-deb -f "$deb" Recommends)"
 [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no maintainer"
 version="$(awk -F= '/^CMAKE_PROJECT_VERSION:/ { print $2 }' "$build/CMakeCache.txt")"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version is not the project's $version"
