@@ -1,37 +1,24 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# The built program as a user meets it, on one of three notification areas:
-#   trayer  an XEmbed tray on Xvfb
-#   xfce    xfce4-panel's status tray on Xvfb, a StatusNotifierItem host
-#   sway    waybar's tray in a headless sway, the program on Qt's Wayland platform; sway
-#           refuses root, so the desktop, the program and what drives them run as nobody
-# Each run has its own display, session bus, site port and folder, so the three run side by
-# side. A fake auction site is the HTTP proxy and a stand-in xdg-open records what the browser
-# would open. The main road: the window's accessible names, TaskTray fetching once, the icon,
-# the blink and the click (XEmbed: the pointer) that acknowledges it, the tooltip, a
-# double-click opening the item page once, and "End" from the right click's menu of five
-# entries ending the program with status 0. On StatusNotifierItem hosts the item's tooltip and
-# menu are read over D-Bus; elsewhere through AT-SPI. No step depends on the clock's second:
-# the interval (5 minutes) schedules no fetch within the run.
+# The built program as a user meets it on one notification area: trayer (XEmbed) or
+# xfce4-panel's status tray (a StatusNotifierItem host) on Xvfb, or waybar's tray in a headless
+# sway (Qt's Wayland platform; sway refuses root, so all of it runs as nobody). Each run has its
+# own display, session bus, site port and folder. The fake site is the HTTP proxy; a stand-in
+# xdg-open records what the browser would open. The interval (5 minutes) schedules no fetch
+# within the run, so no step depends on the clock's second.
 # Usage: run_e2e.sh trayer|xfce|sway PROGRAM [SCREENSHOT_DIR]
 set -u
-host="${1:?usage: run_e2e.sh trayer|xfce|sway PROGRAM [SCREENSHOT_DIR]}"
-program="${2:?no program}"
+host="${1:?usage: run_e2e.sh trayer|xfce|sway PROGRAM [SCREENSHOT_DIR]}" program="${2:?}"
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../desktop.sh"
 shots="${3:-$(mktemp -d "/tmp/lotwarden-e2e-$host.XXXXXX")}"
-mkdir -p "$shots"
 work="$(mktemp -d)"
-chmod 755 "$work"
+mkdir -p "$shots" "$work/bin" "$work/home" "$work/run" && chmod 755 "$work"
 pids=() program_pid="" step=setup started=$SECONDS
-
 fail() {
   echo "FAIL [$host] $step: $*"
-  echo "--- site:" && cat "$work/site.log"
-  echo "--- browser:" && cat "$work/home/browser.log"
-  echo "--- program (last 20 lines):" && tail -n 20 "$work/program.err"
-  echo "screenshots: $shots"
-  exit 1
+  tail -n 20 "$work/site.log" "$work/home/browser.log" "$work/program.err" 2>/dev/null
+  echo "screenshots: $shots" && exit 1
 }
 pass() { echo "PASS [$host] $step: $*"; }
 cleanup() {
@@ -41,19 +28,11 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-# Polls the command "$2..." every 0.2 s for up to $1 seconds.
-wait_for() {
-  local i
-  for ((i = 0; i < $1 * 5; i++)); do "${@:2}" >/dev/null 2>&1 && return 0 || sleep 0.2; done
-  "${@:2}" >/dev/null 2>&1
-}
 
-# --- the user, the folder, the environment ----------------------------------------------------
-mkdir -p "$work/bin" "$work/home" "$work/run"
-cp "$program" "$here/bin/xdg-open" "$here/probe.py" "$here/wl_pointer.py" "$here/fake_site.py" \
-  "$here/../lsan.supp" "$here/../asan_x11.supp" "$work/bin/"
+# --- the user, the environment, the site, the session bus ---------------------------------------
+cp "$program" "$here"/bin/xdg-open "$here"/*.py "$here"/../*.supp "$work/bin/"
 chmod -R a+rX "$work/bin"
-# A command prefix, so that a process started in the background is the one whose id $! gives.
+# A command prefix, so that $! of a process started in the background is that process.
 as_user=()
 if [ "$host" = sway ]; then
   chown 65534:65534 "$work/home" "$work/run"
@@ -61,27 +40,23 @@ if [ "$host" = sway ]; then
 fi
 chmod 700 "$work/run"
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config"
-export XDG_CACHE_HOME="$work/home/.cache" PATH="$work/bin:$PATH"
-export LOTWARDEN_E2E_BROWSER_LOG="$work/home/browser.log" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-unset no_proxy NO_PROXY HTTP_PROXY all_proxy ALL_PROXY WAYLAND_DISPLAY DISPLAY
-unset QT_QPA_PLATFORM QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
-# In the sanitizer build; the X11 client libraries are not ours. Stacks are unwound in full, so
-# that a leak in a library reached through a driver that is unloaded by the end is told apart.
+export XDG_CACHE_HOME="$work/home/.cache" PATH="$work/bin:$PATH" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+export LOTWARDEN_E2E_BROWSER_LOG="$work/home/browser.log"
+unset no_proxy NO_PROXY HTTP_PROXY all_proxy ALL_PROXY WAYLAND_DISPLAY DISPLAY QT_SCALE_FACTOR
+# In the sanitizer build. Stacks are unwound in full, so that a leak in a library reached
+# through a driver that is unloaded by the end can be told apart.
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0"
 ASAN_OPTIONS+=":suppressions=$work/bin/asan_x11.supp"
 export LSAN_OPTIONS="suppressions=$work/bin/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 "${as_user[@]}" touch "$LOTWARDEN_E2E_BROWSER_LOG"
 probe() { "${as_user[@]}" /usr/bin/python3 "$work/bin/probe.py" "$@" 2>/dev/null; }
-
-# The site: item pages at 1,000 yen, two hours left.
+# Item pages at 1,000 yen with two hours left.
 /usr/bin/python3 "$work/bin/fake_site.py" --port-file "$work/port" --log "$work/site.log" &
 pids+=($!)
-wait_for 10 test -s "$work/port" || fail "the fake site did not start"
+poll 10 test -s "$work/port" || fail "the fake site did not start"
 export http_proxy="http://127.0.0.1:$(cat "$work/port")"
 gets() { grep -c ' GET http://page.auctions.yahoo.co.jp/jp/auction/' "$work/site.log"; }
-
-# A session bus of the user's own: the StatusNotifierItem host, AT-SPI, xfconf.
 bus="$("${as_user[@]}" dbus-daemon --session --fork --print-address=1 --print-pid=1)" ||
   fail "no session bus"
 export DBUS_SESSION_BUS_ADDRESS="${bus%%$'\n'*}"
@@ -92,10 +67,10 @@ host_registered() {
     IsStatusNotifierHostRegistered | grep -q true
 }
 
-# --- the host: its desktop, and how to look, point, click and type there ----------------------
-# look FILE [WxH+X+Y] takes a screenshot.
+# --- the host: its desktop, and how to look (FILE [WxH+X+Y]), point, click and type there ------
 case "$host" in
   trayer | xfce)
+    export QT_QPA_PLATFORM=xcb
     look() { import -window root -depth 8 ${2:+-crop "$2"} "$1" 2>/dev/null; }
     move() { xdotool mousemove "$1" "$2"; }
     click() { xdotool click --repeat "${2:-1}" --delay 80 "$1"; }
@@ -104,38 +79,29 @@ case "$host" in
       xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Lotwarden$')" &&
         xdotool type "$1" && xdotool key Tab Tab Tab Tab Tab space
     }
+    start_xvfb $([ "$host" = trayer ] && echo 161 180 || echo 181 200) "$work/xvfb.log" ||
+      fail "$desktop_error"
+    pids+=("$xvfb_pid")
     ;;&
   trayer)
-    start_xvfb 161 180 "$work/xvfb.log" || fail "$desktop_error"
-    pids+=("$xvfb_pid")
     start_trayer "$work/trayer.log" || fail "$desktop_error"
     pids+=("$trayer_pid")
-    export QT_QPA_PLATFORM=xcb
     ;;
   xfce)
-    start_xvfb 181 200 "$work/xvfb.log" || fail "$desktop_error"
-    pids+=("$xvfb_pid")
+    # One panel along the top with the status tray.
     mkdir -p "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
-    # One panel along the top with the status tray (StatusNotifierItems and XEmbed icons).
     cat >"$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml" <<'EOF'
-<?xml version="1.0" encoding="UTF-8"?>
-<channel name="xfce4-panel" version="1.0">
-  <property name="configver" type="int" value="2"/>
-  <property name="panels" type="array"><value type="int" value="1"/>
-    <property name="panel-1" type="empty">
-      <property name="position" type="string" value="p=6;x=0;y=0"/>
-      <property name="length" type="uint" value="100"/>
-      <property name="size" type="uint" value="30"/>
-      <property name="plugin-ids" type="array"><value type="int" value="1"/></property>
-    </property>
-  </property>
-  <property name="plugins" type="empty"><property name="plugin-1" type="string" value="systray"/></property>
-</channel>
+<channel name="xfce4-panel" version="1.0"><property name="configver" type="int" value="2"/>
+<property name="panels" type="array"><value type="int" value="1"/>
+<property name="panel-1" type="empty"><property name="position" type="string" value="p=6;x=0;y=0"/>
+<property name="size" type="uint" value="30"/><property name="length" type="uint" value="100"/>
+<property name="plugin-ids" type="array"><value type="int" value="1"/></property></property>
+</property><property name="plugins" type="empty">
+<property name="plugin-1" type="string" value="systray"/></property></channel>
 EOF
     xfce4-panel --disable-wm-check >"$work/panel.log" 2>&1 &
     pids+=($!)
-    wait_for 15 host_registered || fail "xfce4-panel's status tray did not register"
-    export QT_QPA_PLATFORM=xcb
+    poll 15 host_registered || fail "xfce4-panel's status tray did not register"
     ;;
   sway)
     printf '%s\n' "output HEADLESS-1 resolution 800x600 position 0 0" "xwayland disable" \
@@ -147,15 +113,15 @@ EOF
     "${as_user[@]}" env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
       sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
     pids+=($!)
-    wait_for 10 compgen -G "$work/run/wayland-[0-9]" || fail "sway did not start"
+    poll 10 compgen -G "$work/run/wayland-[0-9]" || fail "sway did not start"
     WAYLAND_DISPLAY="$(basename "$(compgen -G "$work/run/wayland-[0-9]")")"
     SWAYSOCK="$(compgen -G "$work/run/sway-ipc.*.sock")"
     export WAYLAND_DISPLAY SWAYSOCK QT_QPA_PLATFORM=wayland
-    wait_for 15 host_registered || fail "waybar's tray did not register"
+    poll 15 host_registered || fail "waybar's tray did not register"
     exec {pointer}> >(exec "${as_user[@]}" /usr/bin/python3 "$work/bin/wl_pointer.py" \
       >"$work/pointer.log" 2>&1)
     pids+=($!)
-    wait_for 5 grep -q ready "$work/pointer.log" || fail "no virtual pointer"
+    poll 5 grep -q ready "$work/pointer.log" || fail "no virtual pointer"
     look() {
       local at="${2:-}" && at="${at#*+}"
       "${as_user[@]}" grim ${2:+-g "${at/+/,} ${2%%+*}"} "$work/home/look.png" &&
@@ -169,37 +135,39 @@ EOF
   *) fail "no such host" ;;
 esac
 
-# --- the main road ----------------------------------------------------------------------------
-item_url="http://page.auctions.yahoo.co.jp/jp/auction/x1234567890"
-status="1,000 円/残り2時間"
+# --- the main road ------------------------------------------------------------------------------
+item_url="http://page.auctions.yahoo.co.jp/jp/auction/x1234567890" status="1,000 円/残り2時間"
 "${as_user[@]}" "$work/bin/$(basename "$program")" >"$work/program.out" 2>"$work/program.err" &
 program_pid=$!
 
 step=window
-wait_for 15 window_shown || fail "the window did not show"
-wait_for 10 eval 'probe a11y | grep -Fxq "dialog|Lotwarden|"' || fail "no dialog \"Lotwarden\" in AT-SPI"
+poll 15 window_shown || fail "the window did not show"
+poll 10 eval 'probe a11y | grep -Fxq "dialog|Lotwarden|"' ||
+  fail "no dialog \"Lotwarden\" in AT-SPI"
 probe a11y >"$work/a11y"
+# Role, name and the caption it is labelled by.
 for line in "text|ID|ID" "slider|Time (minutes)|Time" "check box|Current Bid|Current Bid" \
   "check box|Time Left|Time Left" "check box|Title|Title" "push button|TaskTray|"; do
   grep -Fxq "$line" "$work/a11y" || fail "AT-SPI has no \"$line\": $(tr '\n' ' ' <"$work/a11y")"
 done
 look "$shots/1-window.png"
-pass "dialog \"Lotwarden\"; ID, Time (minutes), Current Bid, Time Left, Title labelled by their captions"
+pass "a dialog \"Lotwarden\" whose controls are named and labelled by their captions"
 
 step=tasktray
 tasktray x1234567890
-wait_for 5 eval '[ "$(gets)" -ge 1 ]' || fail "no GET after TaskTray"
+poll 5 eval '[ "$(gets)" -ge 1 ]' || fail "no GET after TaskTray"
 grep -q " GET $item_url HTTP/1.1" "$work/site.log" || fail "not the item page"
-wait_for 5 eval '! window_shown' || fail "the window is still shown"
+poll 5 eval '! window_shown' || fail "the window is still shown"
 # The icon: the bounding box of its rim's grey in the top 32 rows of the screen.
 find_icon() {
   look "$work/band.png" 800x32+0+0 &&
     read -r ix iy iw ih < <(convert "$work/band.png" txt:- | awk -F'[,: ]+' '
       /\(128,128,128[,)]/ { if (!n++) { x0 = x1 = $1; y0 = y1 = $2 }
-        x0 = $1 < x0 ? $1 : x0; x1 = $1 > x1 ? $1 : x1; y0 = $2 < y0 ? $2 : y0; y1 = $2 > y1 ? $2 : y1 }
+        x0 = $1 < x0 ? $1 : x0; x1 = $1 > x1 ? $1 : x1
+        y0 = $2 < y0 ? $2 : y0; y1 = $2 > y1 ? $2 : y1 }
       END { if (n >= 20) print x0, y0, x1 - x0 + 1, y1 - y0 + 1; else exit 1 }')
 }
-wait_for 10 find_icon || fail "no clock face in the notification area"
+poll 10 find_icon || fail "no clock face in the notification area"
 cx=$((ix + iw / 2)) cy=$((iy + ih / 2))
 pass "one GET of the item page; the window hid; the icon is at ${iw}x${ih}+${ix}+${iy}"
 
@@ -210,6 +178,7 @@ yellow() {
 }
 move 400 300
 samples=""
+# Nothing but the blink turns the yellow face grey before the acknowledgement.
 for _ in $(seq 40); do
   if yellow; then
     [[ $samples == *Y* ]] || look "$shots/2-blink.png" 800x32+0+0
@@ -220,63 +189,54 @@ for _ in $(seq 40); do
   [[ $samples == *Y*.* ]] && break
   sleep 0.1
 done
-# Nothing but the blink turns a yellow face grey before the acknowledgement.
 [[ $samples == *Y*.* ]] || fail "the icon does not blink: $samples"
 # XEmbed reports the pointer over the icon; a StatusNotifierItem host only a click.
-if [ "$host" = trayer ]; then move "$cx" "$cy" && move $((cx + 1)) "$cy"; else move "$cx" "$cy" && click 1; fi
-wait_for 3 eval '! yellow' || fail "still yellow after the acknowledgement"
+move "$cx" "$cy"
+if [ "$host" = trayer ]; then move $((cx + 1)) "$cy"; else click 1; fi
+poll 3 eval '! yellow' || fail "still yellow after the acknowledgement"
 for _ in $(seq 8); do ! yellow || fail "yellow again after the acknowledgement"; sleep 0.1; done
 pass "the face blinked ($samples) and stayed grey once acknowledged"
 
 step=tooltip
 if [ "$host" = trayer ]; then
-  wait_for 5 eval 'probe a11y | grep -Fxq "tool tip|$status|"' ||
+  poll 5 eval 'probe a11y | grep -Fxq "tool tip|$status|"' ||
     fail "no tooltip \"$status\": $(probe a11y | grep tip)"
 else
-  wait_for 5 eval 'probe item >"$work/item" && grep -Fxq "tooltip=$status" "$work/item"' ||
+  poll 5 eval 'probe item >"$work/item" && grep -Fxq "tooltip=$status" "$work/item"' ||
     fail "the item's tooltip: $(head -1 "$work/item")"
 fi
-move $((cx + 1)) "$cy"
-sleep 1.5
+move $((cx + 1)) "$cy" && sleep 1.5
 look "$shots/3-tooltip.png" 800x100+0+0
 pass "the tooltip holds \"$status\""
 
 step=double-click
-sleep 0.5
-click 1 2
-wait_for 5 test -s "$LOTWARDEN_E2E_BROWSER_LOG" || fail "the double-click opened nothing"
+sleep 0.5 && click 1 2
+poll 5 test -s "$LOTWARDEN_E2E_BROWSER_LOG" || fail "the double-click opened nothing"
 sleep 1.5
 [ "$(cat "$LOTWARDEN_E2E_BROWSER_LOG")" = "$item_url" ] ||
   fail "the browser got: $(cat "$LOTWARDEN_E2E_BROWSER_LOG")"
 pass "the item page opened once"
 
 step=menu
-# The pointer stays in the top rows, which are left out of the comparison (grim draws it).
-move 400 10
-sleep 1
+# The pointer stays in the top rows, left out of the comparison below (grim draws it).
+move 400 10 && sleep 1
 look "$work/before.png"
-move "$cx" "$cy"
-click 3
-sleep 1.2
+move "$cx" "$cy" && click 3 && sleep 1.2
 look "$shots/4-menu.png"
-# The menu: what changed below the top 40 rows.
 read -r mw mh mx my < <(convert "$work/before.png" "$shots/4-menu.png" -compose difference \
   -composite -crop 800x560+0+40 +repage -threshold 0 -trim -format '%w %h %X %Y' info:)
 mx=${mx#+} my=$((${my#+} + 40))
 [ "$mh" -ge 70 ] || fail "no menu of five entries opened (${mw}x$mh+$mx+$my changed)"
-# The exported menu's entries over D-Bus; Qt's own menu holds the same actions.
+# The exported entries over D-Bus; Qt's own menu (XEmbed) holds the same actions.
 entries="Open WatchList|Open URL|ClipBoard|Config.|End"
-[ "$host" = trayer ] || grep -Fxq "menu=$entries" "$work/item" ||
-  fail "the exported menu: $(grep menu= "$work/item")"
-move $((mx + mw / 2)) $((my + mh - 13))
-sleep 0.3
-click 1
-wait_for 30 eval '! kill -0 $program_pid' || fail "the program did not end after End"
+[ "$host" = trayer ] || grep -Fxq "menu=$entries" "$work/item" || fail "$(grep menu= "$work/item")"
+move $((mx + mw / 2)) $((my + mh - 13)) && sleep 0.3 && click 1
+poll 30 eval '! kill -0 $program_pid' || fail "the program did not end after End"
 wait "$program_pid"
-code=$?
-program_pid=""
+code=$? program_pid=""
 [ "$code" = 0 ] || fail "the program ended with status $code"
-! grep -E 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$work/program.err" || fail "sanitizer report"
+grep -E 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$work/program.err" &&
+  fail "sanitizer report"
 [ "$(gets)" = 1 ] || fail "$(gets) GETs in all, not the one of TaskTray"
 pass "a menu ${mw}x$mh at $mx,$my; End from it ended the program with status 0"
 echo "[$host] all steps passed in $((SECONDS - started)) s; screenshots in $shots"

@@ -1,13 +1,8 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
-"""A pointer for a wlroots compositor (sway), over the zwlr_virtual_pointer_v1 protocol.
-
-Speaks the Wayland wire protocol on $XDG_RUNTIME_DIR/$WAYLAND_DISPLAY and reads commands from
-standard input, one a line, on an output of 800x600:
-  move X Y          the pointer to X,Y
-  click BUTTON [N]  N clicks (press, release) of button 1 (left), 2 (middle) or 3 (right)
-It prints "ready" once the virtual pointer exists; the pointer lasts until input ends.
-"""
+"""A pointer in sway, over the Wayland wire protocol's zwlr_virtual_pointer_v1. Reads lines
+"move X Y" (on an 800x600 output) and "click BUTTON [N]" (1 left, 2 middle, 3 right) from
+standard input; prints "ready" once the pointer exists, which lasts until the input ends."""
 import os
 import socket
 import struct
