@@ -56,39 +56,37 @@ class MonitorTest : public ::testing::Test {
   Monitor monitor{window, transfer, tray, clock};
 };
 
-TEST_F(MonitorTest, StartDrawsAtOnceAndFetchesOneIntervalLater) {
-  window.auctionId = u"b123";
+// Start draws at once and schedules one interval ahead; a slider change counts from the next
+// fetch; "TaskTray" fetches at once, saves the interval and runs the timer even without an ID.
+TEST_F(MonitorTest, StartAndTaskTraySchedule) {
+  window.auctionId = u"b1";
   state().status = u"old";
   state().alert = true;
   monitor.Start();
   EXPECT_FALSE(state().alert);
-  EXPECT_TRUE(window.timerOn);
   RunSeconds(1);
   EXPECT_EQ(tray.calls, (std::vector<std::u16string>{u"add:old", u"old@9:00"}));
-  window.slider = 1;  // a new interval counts from the next fetch, not from now
+  window.slider = 1;
   RunUntil(9, 4);
   RunSeconds(59);
   EXPECT_TRUE(transfer.urls.empty());
   EXPECT_EQ(tray.calls.size(), 6u);  // one minute work for each of 9:00 to 9:04
   RunSeconds(1);
-  EXPECT_EQ(transfer.urls, std::vector<std::u16string>{ItemPageUrl(u"b123")});
+  EXPECT_EQ(transfer.urls, std::vector<std::u16string>{ItemPageUrl(u"b1")});
   EXPECT_EQ(state().nextCheck, At(9, 6));
-}
-
-TEST_F(MonitorTest, TaskTrayFetchesAtOnceAndRunsTheTimerEvenWithoutAnId) {
-  monitor.Start();
-  monitor.GoToTray();
-  EXPECT_EQ(window.shownStatus, u"Please input AuctionID");
-  RunSeconds(90);
-  window.auctionId = u" b1 x";
+  monitor.CollectResponse(TransferOutcome::kError, "");
+  window.auctionId = u"";
   window.slider = 7;
   window.timerOn = false;
   monitor.GoToTray();
-  EXPECT_EQ(transfer.urls, std::vector<std::u16string>{ItemPageUrl(u" b1 x")});
+  EXPECT_EQ(window.shownStatus, u"Please input AuctionID");
   EXPECT_EQ(state().savedInterval, 7);
-  EXPECT_EQ(state().nextCheck, At(9, 8));
-  EXPECT_TRUE(state().busy);
-  EXPECT_TRUE(window.timerOn);  // on again although the request is outstanding
+  EXPECT_EQ(state().nextCheck, At(9, 12));
+  EXPECT_TRUE(window.timerOn);
+  window.auctionId = u" b2 x";
+  monitor.GoToTray();
+  EXPECT_EQ(transfer.urls.back(), ItemPageUrl(u" b2 x"));
+  EXPECT_TRUE(state().busy && window.timerOn);  // on again although the request is outstanding
 }
 
 // A fetch that cannot start leaves its message, moves the schedule on, and the face is still
