@@ -116,7 +116,10 @@ double Slope(const std::vector<Sample>& samples, std::size_t from, double Sample
 
 class Recorder {
  public:
-  explicit Recorder(const Options& options) : options_(options) {}
+  // Room for every sample first, so the record itself does not grow with the run.
+  explicit Recorder(const Options& options) : options_(options) {
+    samples_.reserve(static_cast<std::size_t>(options.fetches));
+  }
 
   // Records the fetch just handled; false once all are done and the event loop is ending.
   bool Fetched() {
