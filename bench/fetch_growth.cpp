@@ -13,7 +13,9 @@
 //
 // After each fetch it prints VmRSS and the heap in use over all of glibc's arenas (from
 // malloc_info: what the arenas hold less their free chunks, plus mapped chunks), and at the
-// end their least-squares growth per fetch after the warm-up.
+// end their growth per fetch after the warm-up: the median of the slopes between every two
+// fetches (Theil-Sen), which the odd sample taken while glibc still held a freed page does not
+// move as it moves a least-squares line.
 //
 // Usage: fetch_growth program|minimal URL [options]
 //   program: the URL's last segment is the auction ID typed into the window
@@ -37,7 +39,9 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -99,19 +103,18 @@ double HeapInUseKb() {
          1024;
 }
 
-// Least-squares slope of one figure over the samples from `from` on.
+// The median slope of one figure between every two samples from `from` on.
 double Slope(const std::vector<Sample>& samples, std::size_t from, double Sample::*field) {
-  double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+  std::vector<double> slopes;
   for (std::size_t i = from; i < samples.size(); ++i) {
-    const double x = static_cast<double>(i + 1), y = samples[i].*field;
-    n += 1;
-    sx += x;
-    sy += y;
-    sxx += x * x;
-    sxy += x * y;
+    for (std::size_t j = i + 1; j < samples.size(); ++j) {
+      slopes.push_back((samples[j].*field - samples[i].*field) / static_cast<double>(j - i));
+    }
   }
-  const double d = n * sxx - sx * sx;
-  return d > 0 ? (n * sxy - sx * sy) / d : 0;
+  if (slopes.empty()) return 0;
+  const auto middle = slopes.begin() + static_cast<std::ptrdiff_t>(slopes.size() / 2);
+  std::nth_element(slopes.begin(), middle, slopes.end());
+  return *middle;
 }
 
 class Recorder {

@@ -17,7 +17,8 @@
 # With --fetches N it measures only the memory growth per fetch, in a minute or two instead
 # of hours: bench/fetch_growth runs the program's own objects on a clock stepped a second a
 # tick (a fetch every sixty ticks, a tick every millisecond) beside the minimal program's
-# work, both against item pages of 200 KB, and reports their growth after the warm-up.
+# work, both against item pages of 200 KB, and reports their growth after the warm-up (the
+# median of the slopes between every two fetches).
 #
 # Usage: bench/footprint.sh [--minutes N] [--starts N] [--build DIR] [--program PATH]
 #        bench/footprint.sh --fetches N [--warmup N] [--blink] [--build DIR]
@@ -165,7 +166,7 @@ if [ -n "$fetches" ]; then
   verdict="$(awk -v g="$(growth program 10)" 'BEGIN { print (g < 0.5) ? "flat" : "GROWING" }')"
   cat <<EOF
 Memory growth per fetch: $fetches fetches of each in $seconds s, side by side under Xvfb + trayer,
-200 KB item pages; least-squares trend over fetches $((warmup + 1)) to $fetches${blink:+; the clock blinking throughout}
+200 KB item pages; median slope (Theil-Sen) over fetches $((warmup + 1)) to $fetches${blink:+; the clock blinking throughout}
 
 | | program | minimal Qt tray | target |
 |---|---|---|---|
