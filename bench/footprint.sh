@@ -14,25 +14,47 @@
 # several starts, from the X server's MapNotify as xev sees it), their ratios, and VmRSS
 # after each of the program's fetches with its trend.
 #
+# With --fetches N it measures only the memory growth per fetch, in a minute or two instead
+# of hours: bench/fetch_growth runs the program's own objects on a clock stepped a second a
+# tick (a fetch every sixty ticks, a tick every millisecond) beside the minimal program's
+# work, both against item pages of 200 KB, and reports their growth after the warm-up (the
+# median of the slopes between every two fetches).
+#
 # Usage: bench/footprint.sh [--minutes N] [--starts N] [--build DIR] [--program PATH]
+#        bench/footprint.sh --fetches N [--warmup N] [--blink] [--build DIR]
 #   --minutes  length of the run (default 10)
 #   --starts   start-up timings per program (default 7)
 #   --build    build directory with the program and bench/minimal_tray (default build/plain;
 #              both are built there if needed)
 #   --program  the program to measure instead, e.g. /usr/bin/lotwarden when installed
+#   --fetches  fetches of each in the growth run (e.g. 330); --warmup: fetches left out of
+#              the trend (default 30); --blink: the price is never acknowledged, so the clock
+#              blinks all through (a new icon every second)
 set -u
 cd "$(dirname "$0")/.." || exit 1
 source tests/desktop.sh
-minutes=10 starts=7 build=build/plain program=""
+minutes=10 starts=7 build=build/plain program="" fetches="" warmup=30 blink=""
+usage() {
+  echo "usage: bench/footprint.sh [--minutes N] [--starts N] [--build DIR] [--program PATH]" >&2
+  echo "       bench/footprint.sh --fetches N [--warmup N] [--blink] [--build DIR]" >&2
+  exit 2
+}
 while [ $# -gt 0 ]; do
   case "$1" in
   --minutes) minutes="$2"; shift 2 ;;
   --starts) starts="$2"; shift 2 ;;
   --build) build="$2"; shift 2 ;;
   --program) program="$2"; shift 2 ;;
-  *) echo "usage: bench/footprint.sh [--minutes N] [--starts N] [--build DIR] [--program PATH]" >&2; exit 2 ;;
+  --fetches) fetches="$2"; shift 2 ;;
+  --warmup) warmup="$2"; shift 2 ;;
+  --blink) blink="--blink"; shift ;;
+  *) usage ;;
   esac
 done
+if [ -n "$fetches" ]; then
+  [ -z "$program" ] || usage # the growth run links the program's objects from the build
+  [ "$fetches" -gt "$((warmup + 1))" ] 2>/dev/null || usage
+fi
 
 fail() {
   echo "footprint: $*" >&2
@@ -43,19 +65,22 @@ log() { echo "[$(date +%T)] $*" >&2; }
 for tool in Xvfb trayer xdotool xev python3 cmake; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/install-deps)"
 done
-if [ ! -x "$build/bench/minimal_tray" ] || [ -z "$program" ]; then
+if [ -n "$fetches" ] || [ ! -x "$build/bench/minimal_tray" ] || [ -z "$program" ]; then
   [ -f "$build/CMakeCache.txt" ] || fail "no build in $build (scripts/build plain)"
   targets=(minimal_tray)
   [ -z "$program" ] && targets+=(lotwarden)
-  # The baseline is a benchmark target, off unless asked for.
+  [ -n "$fetches" ] && targets=(fetch_growth)
+  # The benchmarks are off unless asked for.
   cmake -S . -B "$build" -DLOTWARDEN_BENCH=ON >/dev/null || fail "cannot configure $build"
   cmake --build "$build" --target "${targets[@]}" >/dev/null || fail "cannot build ${targets[*]}"
 fi
-minimal="$build/bench/minimal_tray"
-[ -n "$program" ] || program="$build/window/lotwarden"
-[ -x "$program" ] || fail "no program at $program"
-program="$(cd "$(dirname "$program")" && pwd)/$(basename "$program")"
-minimal="$(cd "$(dirname "$minimal")" && pwd)/minimal_tray"
+if [ -z "$fetches" ]; then
+  minimal="$build/bench/minimal_tray"
+  [ -n "$program" ] || program="$build/window/lotwarden"
+  [ -x "$program" ] || fail "no program at $program"
+  program="$(cd "$(dirname "$program")" && pwd)/$(basename "$program")"
+  minimal="$(cd "$(dirname "$minimal")" && pwd)/minimal_tray"
+fi
 
 work="$(mktemp -d)"
 pids=() xvfb_pid="" trayer_pid=""
@@ -82,7 +107,7 @@ xdotool mousemove 400 300
 start_trayer "$work/trayer.log" || fail "$desktop_error"
 
 # Every window mapped on the root, stamped when it is reported: "TIME event 0x.., window 0x..".
-xev -root -event substructure 2>/dev/null | while IFS= read -r line; do
+[ -n "$fetches" ] || xev -root -event substructure 2>/dev/null | while IFS= read -r line; do
   case "$line" in
   MapNotify*) at=$EPOCHREALTIME ;;
   *"event 0x"*) [ -n "${at:-}" ] && echo "$at $line" && at="" ;;
@@ -93,7 +118,8 @@ pids+=($!)
 
 python=python3
 [ -x /usr/bin/python3 ] && python=/usr/bin/python3
-: >"$work/control"
+# Item pages the size of the site's own (about 200 KB) in the growth run.
+if [ -n "$fetches" ]; then echo "pad=200000" >"$work/control"; else : >"$work/control"; fi
 : >"$work/site.log"
 "$python" tests/e2e/fake_site.py --port-file "$work/port" --control "$work/control" \
   --log "$work/site.log" 2>"$work/site.err" &
@@ -114,6 +140,46 @@ export LC_ALL=C.UTF-8
 item_url="http://page.auctions.yahoo.co.jp/jp/auction"
 auction_id="x1234567890"
 minimal_url="$item_url/m1234567890"
+
+gets_of() { grep -c " GET $1 " "$work/site.log"; }
+
+# --- memory growth per fetch --------------------------------------------------------------------
+if [ -n "$fetches" ]; then
+  driver="$(cd "$build/bench" && pwd)/fetch_growth"
+  log "growth run: $fetches fetches of each, side by side"
+  started=$EPOCHSECONDS
+  # shellcheck disable=SC2086 # $blink is one word or none
+  timeout 1200 "$driver" program "$item_url/$auction_id" --fetches "$fetches" --warmup "$warmup" \
+    $blink >"$work/program.out" 2>"$work/program.err" &
+  program_pid=$!
+  pids+=("$program_pid")
+  timeout 1200 "$driver" minimal "$minimal_url" --fetches "$fetches" --warmup "$warmup" \
+    >"$work/minimal.out" 2>"$work/minimal.err" &
+  minimal_pid=$!
+  pids+=("$minimal_pid")
+  wait "$program_pid" || fail "the program's run failed: $(tail -n 3 "$work/program.err")"
+  wait "$minimal_pid" || fail "the minimal run failed: $(tail -n 3 "$work/minimal.err")"
+  seconds=$((EPOCHSECONDS - started))
+  [ "$(gets_of "$item_url/$auction_id")" -ge "$fetches" ] || fail "the site saw too few fetches"
+  [ "$(gets_of "$minimal_url")" -ge "$fetches" ] || fail "the site saw too few minimal fetches"
+  # Field $2 of "growth per fetch over fetches A to B: VmRSS +x KB, heap in use +y KB".
+  growth() { awk -v f="$2" '/^growth per fetch/ { print $f }' "$work/$1.out"; }
+  rss_at() { awk -v n="$2:" '$1 == "fetch" && $2 == n { print $4 }' "$work/$1.out"; }
+  verdict="$(awk -v g="$(growth program 10)" 'BEGIN { print (g < 0.5) ? "flat" : "GROWING" }')"
+  cat <<EOF
+Memory growth per fetch: $fetches fetches of each in $seconds s, side by side under Xvfb + trayer,
+200 KB item pages; median slope (Theil-Sen) over fetches $((warmup + 1)) to $fetches${blink:+; the clock blinking throughout}
+
+| | program | minimal Qt tray | target |
+|---|---|---|---|
+| VmRSS growth per fetch | $(growth program 10) KB | $(growth minimal 10) KB | < 0.5 KB |
+| heap in use growth per fetch | $(growth program 15) KB | $(growth minimal 15) KB | |
+| VmRSS after fetch $warmup and $fetches | $(rss_at program "$warmup") and $(rss_at program "$fetches") KB | $(rss_at minimal "$warmup") and $(rss_at minimal "$fetches") KB | |
+
+Memory: program $verdict.
+EOF
+  exit 0
+fi
 
 mapped_id() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
 has_window() { [ -n "$(mapped_id "$1")" ]; }
@@ -165,7 +231,6 @@ log "start-up ms, minimal: $(tr '\n' ' ' <"$work/start.minimal")-> median $start
 clk_tck="$(getconf CLK_TCK)"
 cpu_s() { awk -v t="$clk_tck" '{ sub(/^.*\) /, ""); printf "%.2f\n", ($12 + $13) / t }' "/proc/$1/stat"; }
 status_kb() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/status"; }
-gets_of() { grep -c " GET $1 " "$work/site.log"; }
 
 "$program" >"$work/program.out" 2>"$work/program.err" &
 program_pid=$!

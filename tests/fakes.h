@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
+// Hand-driven stand-ins for the clock, the transfer, the tray and the window's controls.
 
 #include <iconv.h>
 
@@ -12,10 +13,10 @@
 #include "monitor/clock.h"
 #include "monitor/transfer.h"
 #include "monitor/tray_presence.h"
+#include "monitor/window_controls.h"
 
 namespace lotwarden::testing {
 
-// A clock that only moves when the test moves it.
 class FakeClock : public Clock {
  public:
   explicit FakeClock(LocalSeconds start) : now(start) {}
@@ -23,8 +24,7 @@ class FakeClock : public Clock {
   LocalSeconds now;
 };
 
-// Records every request; answers through `respond` if set (at once, inside Execute),
-// otherwise leaves the request outstanding.
+// Records every request; answers at once through `respond` if set, else leaves it outstanding.
 class FakeTransfer : public Transfer {
  public:
   std::vector<std::u16string> urls;
@@ -35,31 +35,39 @@ class FakeTransfer : public Transfer {
   }
 };
 
-// Records the tray calls in order: "add:<tooltip>" and "refresh:<tooltip>@<H:MM>", with
-// " yellow" after the minute for a yellow face.
+// Records "add:<tooltip>" and "<tooltip>@<H:MM>" (" yellow" after a yellow face).
 class FakeTray : public TrayPresence {
  public:
   std::vector<std::u16string> calls;
-  bool record = true;  // long runs only count
-  size_t refreshes = 0;
-  void AddTrayIcon(const std::u16string& tooltip) override { Record(u"add:" + tooltip); }
+  void AddTrayIcon(const std::u16string& tooltip) override { calls.push_back(u"add:" + tooltip); }
   void RefreshTrayIcon(const std::u16string& tooltip, const FaceReading& face) override {
-    ++refreshes;
-    Record(u"refresh:" + tooltip + u"@" + Number(face.hour) + (face.minute < 10 ? u":0" : u":") +
-           Number(face.minute) + (face.fill == FaceFill::kYellow ? u" yellow" : u""));
-  }
-
- private:
-  static std::u16string Number(int n) {
-    const std::string digits = std::to_string(n);
-    return {digits.begin(), digits.end()};
-  }
-  void Record(std::u16string call) {
-    if (record) calls.push_back(std::move(call));
+    const std::string time = std::to_string(face.hour) + (face.minute < 10 ? ":0" : ":") +
+                             std::to_string(face.minute) +
+                             (face.fill == FaceFill::kYellow ? " yellow" : "");
+    calls.push_back(tooltip + u"@" + std::u16string(time.begin(), time.end()));
   }
 };
 
-// UTF-8 text as EUC-JP bytes, by glibc's own converter (pages for the tests).
+// The window's controls as plain fields, with the real window's defaults.
+class FakeWindow : public WindowControls {
+ public:
+  std::u16string auctionId;
+  StatusFields fields;
+  int slider = 5;
+  bool timerOn = false;
+  int openUrlCalls = 0;
+  std::u16string shownStatus;
+
+  std::u16string AuctionId() const override { return auctionId; }
+  StatusFields ChosenFields() const override { return fields; }
+  int Interval() const override { return slider; }
+  void SetInterval(int minutes) override { slider = ClampInterval(minutes); }
+  void ShowStatus(const std::u16string& status) override { shownStatus = status; }
+  void SetTimerEnabled(bool on) override { timerOn = on; }
+  void OpenUrl() override { ++openUrlCalls; }
+};
+
+// UTF-8 text as EUC-JP bytes, by glibc's own converter.
 inline std::string EucJp(std::string_view utf8) {
   iconv_t cd = iconv_open("EUC-JP", "UTF-8");
   if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open");

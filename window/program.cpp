@@ -2,7 +2,6 @@
 #include "window/program.h"
 
 #include <QMenu>
-#include <chrono>
 #include <string>
 #include <utility>
 
@@ -10,12 +9,11 @@
 
 namespace lotwarden {
 
-using namespace std::chrono_literals;
-
 Program::Program(const Clock& clock)
-    : transfer_([this](TransferOutcome outcome,
-                       std::string body) { window_.TransferReported(outcome, body); },
-                60s, 5min, 16 * 1024 * 1024),
+    // The transfer keeps its default limits: 60 s without data, 5 minutes, 16 MiB.
+    : transfer_([this](TransferOutcome outcome, std::string body) {
+        window_.TransferReported(outcome, body);
+      }),
       tray_(window_.windowIcon()),
       monitor_(window_, transfer_, tray_, clock),
       menuHost_(&window_, window_.popupMenu(), [this] { window_.Config(); }),

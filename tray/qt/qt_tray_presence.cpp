@@ -2,7 +2,9 @@
 #include "tray/qt/qt_tray_presence.h"
 
 #include <QGuiApplication>
+#include <QIconEngine>
 #include <QMenu>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -13,6 +15,43 @@
 #include "tray/clock_face.h"
 
 namespace lotwarden {
+namespace {
+
+// The icon of one face. QIcon's own pixmap engine puts every pixmap it paints into the
+// application-wide QPixmapCache under that pixmap's key, where a replaced face stays until the
+// cache is full (a small face counts as 1 of its 10,240 KB) and its key stays for good: a new
+// face every minute, and every second while blinking, made the program grow for weeks. This
+// engine sizes and paints its one pixmap as Qt's does (scaled down to fit, never up), and keeps
+// no copies.
+class FaceIconEngine : public QIconEngine {
+ public:
+  explicit FaceIconEngine(QPixmap face) : face_(std::move(face)) {}
+  QIconEngine* clone() const override { return new FaceIconEngine(face_); }
+  bool isNull() override { return face_.isNull(); }
+  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return {face_.size()}; }
+  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+    return face_.size().width() > size.width() || face_.size().height() > size.height()
+               ? face_.size().scaled(size, Qt::KeepAspectRatio)
+               : face_.size();
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    const QSize fit = actualSize(size, mode, state);
+    return fit == face_.size() ? face_
+                               : face_.scaled(fit, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  }
+  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal) override {
+    return pixmap(size, mode, state);
+  }
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    const qreal ratio = painter->device() != nullptr ? painter->device()->devicePixelRatio() : 1.0;
+    painter->drawPixmap(rect, pixmap(rect.size() * ratio, mode, state));
+  }
+
+ private:
+  QPixmap face_;
+};
+
+}  // namespace
 
 QtTrayPresence::QtTrayPresence(QIcon windowIcon, QObject* parent)
     : QObject(parent), windowIcon_(std::move(windowIcon)), tray_(new QSystemTrayIcon(this)) {}
@@ -40,7 +79,7 @@ void QtTrayPresence::RefreshTrayIcon(const std::u16string& tooltip, const FaceRe
   DrawClockFace(surface_, face.hour, face.minute, face.fill);
   QImage image = MaskedIconImage(surface_.image(), ratio);
   if (image != sentImage_ || image.devicePixelRatio() != sentImage_.devicePixelRatio()) {
-    tray_->setIcon(QIcon(QPixmap::fromImage(image)));
+    tray_->setIcon(QIcon(new FaceIconEngine(QPixmap::fromImage(image))));
     sentImage_ = std::move(image);
   }
   SendTooltip();
