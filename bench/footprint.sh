@@ -102,7 +102,7 @@ wait_for() {
 }
 
 # --- display, notification area, site ---------------------------------------------------------
-start_xvfb 321 400 "$work/xvfb.log" || fail "$desktop_error"
+start_xvfb "$work/xvfb.log" || fail "$desktop_error"
 xdotool mousemove 400 300
 start_trayer "$work/trayer.log" || fail "$desktop_error"
 

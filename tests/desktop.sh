@@ -3,20 +3,16 @@
 # area (XEmbed), waiting, and stopping what they started. On failure a function returns 1 with
 # the reason in desktop_error.
 
-# Starts Xvfb (800x600, 24 bits, no TCP) on the first free display in $1..$2 (each script keeps
-# its own range), its output in the file $3, and waits up to 10 s for it. Sets xvfb_pid and
-# display and exports DISPLAY.
+# Starts Xvfb (800x600, 24 bits, no TCP) on a display it finds free itself, so that scripts
+# running side by side never meet, its output in the file $1, and waits up to 10 s for it.
+# Sets xvfb_pid and display and exports DISPLAY.
 start_xvfb() {
-  local n
-  display=""
-  for n in $(seq "$1" "$2"); do
-    [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ] && display="$n" && break
-  done
-  [ -n "$display" ] || { desktop_error="no free X display" && return 1; }
-  Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >"$3" 2>&1 &
+  : >"$1.display"
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$1.display" >"$1" 2>&1 &
   xvfb_pid=$!
+  poll 10 test -s "$1.display" || { desktop_error="Xvfb did not start" && return 1; }
+  display="$(cat "$1.display")"
   export DISPLAY=":$display"
-  poll 10 xdotool getdisplaygeometry || { desktop_error="Xvfb did not start" && return 1; }
 }
 
 # Starts trayer's panel at the top right of $DISPLAY, its output in the file $1, and waits up

@@ -79,8 +79,7 @@ case "$host" in
       xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Lotwarden$')" &&
         xdotool type "$1" && xdotool key Tab Tab Tab Tab Tab space
     }
-    start_xvfb $([ "$host" = trayer ] && echo 161 180 || echo 181 200) "$work/xvfb.log" ||
-      fail "$desktop_error"
+    start_xvfb "$work/xvfb.log" || fail "$desktop_error"
     pids+=("$xvfb_pid")
     ;;&
   trayer)
