@@ -87,6 +87,14 @@ TEST_F(MonitorTest, StartAndTaskTraySchedule) {
   monitor.GoToTray();
   EXPECT_EQ(transfer.urls.back(), ItemPageUrl(u" b2 x"));
   EXPECT_TRUE(state().busy && window.timerOn);  // on again although the request is outstanding
+  monitor.CollectResponse(TransferOutcome::kError, "");
+  transfer.respond = [this](const std::u16string&) {
+    monitor.CollectResponse(TransferOutcome::kError, "");
+  };
+  window.slider = 30;  // the longest interval: a next check that far ahead is not a clock set back
+  monitor.GoToTray();
+  RunSeconds(120);
+  EXPECT_EQ(transfer.urls.size(), 3u);
 }
 
 // A fetch that cannot start leaves its message, moves the schedule on, and the face is still
