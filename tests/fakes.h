@@ -7,7 +7,6 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "monitor/clock.h"
@@ -17,16 +16,14 @@
 
 namespace lotwarden::testing {
 
-class FakeClock : public Clock {
- public:
+struct FakeClock : Clock {
   explicit FakeClock(LocalSeconds start) : now(start) {}
   LocalSeconds Now() const override { return now; }
   LocalSeconds now;
 };
 
 // Records every request; answers at once through `respond` if set, else leaves it outstanding.
-class FakeTransfer : public Transfer {
- public:
+struct FakeTransfer : Transfer {
   std::vector<std::u16string> urls;
   std::function<void(const std::u16string& url)> respond;
   void Execute(const std::u16string& url) override {
@@ -36,8 +33,7 @@ class FakeTransfer : public Transfer {
 };
 
 // Records "add:<tooltip>" and "<tooltip>@<H:MM>" (" yellow" after a yellow face).
-class FakeTray : public TrayPresence {
- public:
+struct FakeTray : TrayPresence {
   std::vector<std::u16string> calls;
   void AddTrayIcon(const std::u16string& tooltip) override { calls.push_back(u"add:" + tooltip); }
   void RefreshTrayIcon(const std::u16string& tooltip, const FaceReading& face) override {
@@ -49,8 +45,7 @@ class FakeTray : public TrayPresence {
 };
 
 // The window's controls as plain fields, with the real window's defaults.
-class FakeWindow : public WindowControls {
- public:
+struct FakeWindow : WindowControls {
   std::u16string auctionId;
   StatusFields fields;
   int slider = 5;
@@ -68,18 +63,15 @@ class FakeWindow : public WindowControls {
 };
 
 // UTF-8 text as EUC-JP bytes, by glibc's own converter.
-inline std::string EucJp(std::string_view utf8) {
-  iconv_t cd = iconv_open("EUC-JP", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open");
-  std::string in(utf8), out(utf8.size() * 2 + 16, '\0');
-  char* inPtr = in.data();
-  char* outPtr = out.data();
-  size_t inLeft = in.size(), outLeft = out.size();
-  const size_t done = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+inline std::string EucJp(std::string utf8) {
+  const iconv_t cd = iconv_open("EUC-JP", "UTF-8");
+  std::string out(utf8.size() * 2, '\0');
+  char *in = utf8.data(), *at = out.data();
+  size_t inLeft = utf8.size(), outLeft = out.size();
+  const size_t done = iconv(cd, &in, &inLeft, &at, &outLeft);
   iconv_close(cd);
   if (done == static_cast<size_t>(-1)) throw std::runtime_error("not encodable in EUC-JP");
-  out.resize(out.size() - outLeft);
-  return out;
+  return out.substr(0, out.size() - outLeft);
 }
 
 }  // namespace lotwarden::testing
