@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Decodes arbitrary bytes and checks the character count against the byte-count rule: a byte
-// 0x00-0x7F is one step of one byte, any other byte starts a step of two bytes (one byte when
-// it is the last), and every step gives exactly one character. The fast path must also give
-// exactly what every other path gives.
+// Arbitrary bytes give one character per step (one byte below 0x80, else two, one when last),
+// ASCII unchanged, and the same text on every path.
 
 #include <cstddef>
 #include <cstdint>

@@ -1,11 +1,9 @@
 # SPDX-License-Identifier: MIT
-# Sourced by the bash scripts that run things on a real X server: Xvfb, the trayer notification
-# area (XEmbed), waiting, and stopping what they started. On failure a function returns 1 with
-# the reason in desktop_error.
+# Sourced by scripts that run things on a real X server; a failing function returns 1 with the
+# reason in desktop_error.
 
-# Starts Xvfb (800x600, 24 bits, no TCP) on a display it finds free itself, so that scripts
-# running side by side never meet, its output in the file $1, and waits up to 10 s for it.
-# Sets xvfb_pid and display and exports DISPLAY.
+# Starts Xvfb on a display it finds free itself (so scripts side by side never meet), its output
+# in the file $1; sets xvfb_pid and display and exports DISPLAY.
 start_xvfb() {
   : >"$1.display"
   Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$1.display" >"$1" 2>&1 &
@@ -15,8 +13,7 @@ start_xvfb() {
   export DISPLAY=":$display"
 }
 
-# Starts trayer's panel at the top right of $DISPLAY, its output in the file $1, and waits up
-# to 10 s for it to show. Sets trayer_pid.
+# Starts trayer's panel (an XEmbed notification area) at the top right, its output in $1.
 start_trayer() {
   trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
     --transparent false >"$1" 2>&1 &
@@ -32,7 +29,7 @@ poll() {
   "${@:2}" >/dev/null 2>&1
 }
 
-# Ends the processes with the ids given (empty ones are skipped) and waits for them.
+# Ends the processes with the ids given (empty ones skipped) and waits for them.
 stop_processes() {
   local pid
   for pid in "$@"; do

@@ -22,7 +22,7 @@ struct FakeClock : Clock {
   LocalSeconds now;
 };
 
-// Records every request; answers at once through `respond` if set, else leaves it outstanding.
+// Answers at once through `respond` if set, else leaves the request outstanding.
 struct FakeTransfer : Transfer {
   std::vector<std::u16string> urls;
   std::function<void(const std::u16string& url)> respond;
@@ -59,7 +59,11 @@ struct FakeWindow : WindowControls {
   void SetInterval(int minutes) override { slider = ClampInterval(minutes); }
   void ShowStatus(const std::u16string& status) override { shownStatus = status; }
   void SetTimerEnabled(bool on) override { timerOn = on; }
-  void OpenUrl() override { ++openUrlCalls; }
+  std::function<void()> onOpenUrl;
+  void OpenUrl() override {
+    ++openUrlCalls;
+    if (onOpenUrl) onOpenUrl();
+  }
 };
 
 // UTF-8 text as EUC-JP bytes, by glibc's own converter.

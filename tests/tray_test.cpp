@@ -20,15 +20,16 @@ struct Recorder : DrawingSurface {
   std::string log;
   void Clear() override { log += "clear "; }
   void Circle(float x, float y, float r, Rgb outline, Rgb fill) override {
-    log += "circle " + std::to_string(int(x)) + "," + std::to_string(int(y)) + "," +
-           std::to_string(int(r)) + "," + std::to_string(outline.g) + "," + std::to_string(fill.b) +
-           " ";
+    Add("circle %.0f,%.0f,%.0f,%d,%d ", x, y, r, outline.g, fill.b);
   }
   void Line(float x, float y, float dx, float dy) override {
-    char end[40];
-    std::snprintf(end, sizeof end, "%.0f,%.0f>%.2f,%.2f ", x, y, std::round((x + dx) * 100) / 100,
-                  std::round((y + dy) * 100) / 100);
-    log += end;
+    Add("%.0f,%.0f>%.2f,%.2f ", x, y, std::round((x + dx) * 100) / 100,
+        std::round((y + dy) * 100) / 100);
+  }
+  template <typename... T>
+  void Add(const char* format, T... values) {
+    char text[64];
+    log += std::string(text, std::snprintf(text, sizeof text, format, values...));
   }
 };
 
@@ -36,22 +37,20 @@ struct Recorder : DrawingSurface {
 TEST(ClockFace, HandsEndWhereTheyAlwaysHave) {
   // clang-format off
   const std::tuple<int, int, FaceFill, std::string> cases[] = {
-      {3, 0, FaceFill::kGrey, "160,162>160.13,2.00 160,162>260.00,162.08"},
-      {9, 30, FaceFill::kGrey, "160,162>159.97,322.00 160,162>63.43,136.04"},
-      {12, 0, FaceFill::kGrey, "160,162>160.13,2.00 160,162>160.08,62.00"},
-      {21, 5, FaceFill::kYellow, "160,162>240.10,23.49 160,162>60.10,157.56"},
-      {6, 45, FaceFill::kGrey, "160,162>0.00,162.01 160,162>121.66,254.36"}};
+      {3, 0, FaceFill::kGrey, "192 160,162>160.13,2.00 160,162>260.00,162.08"},
+      {9, 30, FaceFill::kGrey, "192 160,162>159.97,322.00 160,162>63.43,136.04"},
+      {12, 0, FaceFill::kGrey, "192 160,162>160.13,2.00 160,162>160.08,62.00"},
+      {21, 5, FaceFill::kYellow, "0 160,162>240.10,23.49 160,162>60.10,157.56"},
+      {6, 45, FaceFill::kGrey, "192 160,162>0.00,162.01 160,162>121.66,254.36"}};
   // clang-format on
-  for (const auto& [hour, minute, fill, hands] : cases) {
+  for (const auto& [hour, minute, fill, drawn] : cases) {
     Recorder r;
     DrawClockFace(r, hour, minute, fill);
-    const int blue = fill == FaceFill::kYellow ? 0 : 192;
-    EXPECT_EQ(r.log, "clear circle 160,162,160,128," + std::to_string(blue) + " " + hands + " ");
+    EXPECT_EQ(r.log, "clear circle 160,162,160,128," + drawn + " ");
   }
 }
 
-// The tip's bytes: the status in code page 932, a NUL, spaces to byte 62 and a closing NUL;
-// cut before any character that would pass byte 63.
+// The tip: code page 932, a NUL, spaces, a last NUL; cut before a character passing byte 63.
 TEST(TrayRecord, TooltipIsCutToWholeCp932Characters) {
   const auto padded = [](std::string text) {
     text.push_back('\0');
@@ -79,7 +78,7 @@ TEST(TrayRecord, TooltipIsCutToWholeCp932Characters) {
   }
 }
 
-// Window and menu host in one: logs each call, the host's with what stands at the time.
+// Window and menu host in one, logging each call with what stands at the time.
 struct MouseFixture : testing::FakeWindow, TrayMenuHost {
   std::string log;
   MonitorState state;

@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: MIT
 """Reads the running program from outside, on the session bus.
 
-probe.py item: the StatusNotifierItem's tooltip title, the count of yellow pixels in its icon
-and its exported menu's entries, one "key=value" line each.
+probe.py item: the StatusNotifierItem's tooltip title and its exported menu's entries, one
+"key=value" line each.
 probe.py a11y: "role|name|caption" for the program's windows and every control in them, as
 AT-SPI gives them (caption: the label that the control is labelled by).
 """
@@ -22,11 +22,9 @@ def item():
     name, path = str(items[0]).split("/", 1)
     props = bus.get_object(name, "/" + path).GetAll("org.kde.StatusNotifierItem",
                                                      dbus_interface=PROPS)
-    argb = bytes(props["IconPixmap"][-1][2])  # ARGB, big-endian, largest image last
-    yellow = sum(argb[i:i + 4] == b"\xff\xff\xff\x00" for i in range(0, len(argb), 4))
     menu = bus.get_object(name, props["Menu"])
     _, layout = menu.GetLayout(0, -1, ["label"], dbus_interface="com.canonical.dbusmenu")
-    print(f"tooltip={props['ToolTip'][2]}\nyellow={yellow}")
+    print(f"tooltip={props['ToolTip'][2]}")
     print("menu=" + "|".join(str(entry[1].get("label", "")) for entry in layout[2]))
 
 

@@ -1,11 +1,9 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# The built program as a user meets it on one notification area: trayer (XEmbed) or
-# xfce4-panel's status tray (a StatusNotifierItem host) on Xvfb, or waybar's tray in a headless
-# sway (Qt's Wayland platform; sway refuses root, so all of it runs as nobody). Each run has its
-# own display, session bus, site port and folder. The fake site is the HTTP proxy; a stand-in
-# xdg-open records what the browser would open. The interval (5 minutes) schedules no fetch
-# within the run, so no step depends on the clock's second.
+# The program as a user meets it on trayer (XEmbed) or xfce4-panel's status tray
+# (StatusNotifierItem) on Xvfb, or waybar's tray in a headless sway run as nobody (Wayland), with
+# the fake site as its proxy and a stand-in xdg-open. No fetch falls due within the run (5 min),
+# so no step depends on the clock's second.
 # Usage: run_e2e.sh trayer|xfce|sway PROGRAM [SCREENSHOT_DIR]
 set -u
 host="${1:?usage: run_e2e.sh trayer|xfce|sway PROGRAM [SCREENSHOT_DIR]}" program="${2:?}"
@@ -32,8 +30,7 @@ trap 'exit 130' INT TERM
 # --- the user, the environment, the site, the session bus ---------------------------------------
 cp "$program" "$here"/bin/xdg-open "$here"/*.py "$here"/../*.supp "$work/bin/"
 chmod -R a+rX "$work/bin"
-# A command prefix, so that $! of a process started in the background is that process.
-as_user=()
+as_user=()  # a command prefix, so that $! of a process started in the background is that process
 if [ "$host" = sway ]; then
   chown 65534:65534 "$work/home" "$work/run"
   as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
@@ -43,15 +40,13 @@ export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home
 export XDG_CACHE_HOME="$work/home/.cache" PATH="$work/bin:$PATH" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 export LOTWARDEN_E2E_BROWSER_LOG="$work/home/browser.log"
 unset no_proxy NO_PROXY HTTP_PROXY all_proxy ALL_PROXY WAYLAND_DISPLAY DISPLAY QT_SCALE_FACTOR
-# In the sanitizer build. Stacks are unwound in full, so that a leak in a library reached
-# through a driver that is unloaded by the end can be told apart.
+# In the sanitizer build; stacks unwound in full to tell leaks in unloaded drivers' libraries.
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0"
 ASAN_OPTIONS+=":suppressions=$work/bin/asan_x11.supp"
 export LSAN_OPTIONS="suppressions=$work/bin/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 "${as_user[@]}" touch "$LOTWARDEN_E2E_BROWSER_LOG"
 probe() { "${as_user[@]}" /usr/bin/python3 "$work/bin/probe.py" "$@" 2>/dev/null; }
-# Item pages at 1,000 yen with two hours left.
 /usr/bin/python3 "$work/bin/fake_site.py" --port-file "$work/port" --log "$work/site.log" &
 pids+=($!)
 poll 10 test -s "$work/port" || fail "the fake site did not start"
@@ -87,7 +82,6 @@ case "$host" in
     pids+=("$trayer_pid")
     ;;
   xfce)
-    # One panel along the top with the status tray.
     mkdir -p "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
     cat >"$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml" <<'EOF'
 <channel name="xfce4-panel" version="1.0"><property name="configver" type="int" value="2"/>
@@ -179,14 +173,8 @@ move 400 300
 samples=""
 # Nothing but the blink turns the yellow face grey before the acknowledgement.
 for _ in $(seq 40); do
-  if yellow; then
-    [[ $samples == *Y* ]] || look "$shots/2-blink.png" 800x32+0+0
-    samples+=Y
-  else
-    samples+=.
-  fi
-  [[ $samples == *Y*.* ]] && break
-  sleep 0.1
+  if yellow; then [[ $samples == *Y* ]] || look "$shots/2-blink.png" 800x32+0+0; samples+=Y; else samples+=.; fi
+  [[ $samples == *Y*.* ]] && break || sleep 0.1
 done
 [[ $samples == *Y*.* ]] || fail "the icon does not blink: $samples"
 # XEmbed reports the pointer over the icon; a StatusNotifierItem host only a click.
