@@ -2,11 +2,11 @@
 # Sourced by scripts that run things on a real X server; a failing function returns 1 with the
 # reason in desktop_error.
 
-# Starts Xvfb on a display it finds free itself (so scripts side by side never meet), its output
-# in the file $1; sets xvfb_pid and display and exports DISPLAY.
+# Starts Xvfb on a display it finds free, never resetting (a reset as the last client leaves
+# refuses a panel connecting meanwhile); output in $1; sets xvfb_pid and display, exports DISPLAY.
 start_xvfb() {
   : >"$1.display"
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$1.display" >"$1" 2>&1 &
+  Xvfb -displayfd 3 -noreset -screen 0 800x600x24 -nolisten tcp 3>"$1.display" >"$1" 2>&1 &
   xvfb_pid=$!
   poll 10 test -s "$1.display" || { desktop_error="Xvfb did not start" && return 1; }
   display="$(cat "$1.display")"
