@@ -197,27 +197,44 @@ TEST_F(TransferTest, LimitsEndARequestAsAnError) {
   }
 }
 
-// A new icon (see-through where grey, at the tray's scale) goes out only when its pixels changed:
-// on D-Bus hosts every change travels to the desktop.
+// A new icon goes out only when the face changed (on D-Bus hosts every change travels to the
+// desktop). It is drawn afresh at every size and scale asked for, see-through where grey.
 TEST(TrayAdapters, PresenceSendsOnlyChanges) {
   QtTrayPresence presence{ClockFaceWindowIcon()};
   QSystemTrayIcon& tray = *presence.trayIcon();
   presence.AddTrayIcon(u"Ready");
   EXPECT_EQ(tray.toolTip(), QStringLiteral("Ready"));
   // clang-format off
-  const std::tuple<FaceReading, bool, qreal, QRgb> steps[] = {{{3, 0, FaceFill::kGrey}, true, 1, 0},
-      {{3, 0, FaceFill::kGrey}, false, 1, 0}, {{15, 0, FaceFill::kYellow}, true, 1, 0xFFFFFF00},
-      {{3, 0, FaceFill::kYellow}, false, 1, 0xFFFFFF00}, {{3, 0, FaceFill::kYellow}, true, 2, 0xFFFFFF00}};
+  const std::tuple<FaceReading, bool, QRgb> steps[] = {{{3, 0, FaceFill::kGrey}, true, 0},
+      {{3, 0, FaceFill::kGrey}, false, 0}, {{15, 0, FaceFill::kYellow}, true, 0xFFFFFF00},
+      {{15, 0, FaceFill::kYellow}, false, 0xFFFFFF00}, {{15, 1, FaceFill::kYellow}, true, 0xFFFFFF00}};
   // clang-format on
-  for (const auto& [face, changes, ratio, inside] : steps) {
+  for (const auto& [face, changes, inside] : steps) {
     const qint64 key = tray.icon().cacheKey();
-    presence.SetIconScale(22, ratio);
     presence.RefreshTrayIcon(std::u16string(100, u'x'), face);
-    EXPECT_EQ(tray.icon().cacheKey() != key, changes) << face.hour << " " << ratio;
-    EXPECT_EQ(tray.icon().pixmap(QSize(22, 22), ratio).toImage().pixel(QPoint(7, 14) * ratio),
-              inside);
+    EXPECT_EQ(tray.icon().cacheKey() != key, changes) << face.hour << ":" << face.minute;
+    for (const int ratio : {1, 2}) {
+      for (const int size : kFaceIconSizes) {
+        QtClockSurface surface(size * ratio);
+        DrawClockFace(surface, face.hour, face.minute, face.fill);
+        const QImage shown = tray.icon()
+                                 .pixmap(QSize(size, size), ratio)
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_ARGB32);
+        EXPECT_EQ(shown, MaskedIconImage(surface.image(), ratio)) << size << "@" << ratio;
+        if (size == 22) {
+          EXPECT_EQ(shown.pixel(QPoint(7, 14) * ratio), inside);
+        }
+      }
+    }
   }
   EXPECT_EQ(tray.toolTip(), QString(63, QLatin1Char('x')));
+  // What a D-Bus host is offered: each size once, at the screen's scale.
+  EXPECT_EQ(FaceIcon({}, 2).availableSizes(),
+            (QList<QSize>{{32, 32}, {44, 44}, {48, 48}, {64, 64}, {96, 96}}));
+  // A menu line shows the status as it is: dbusmenu's '_' marks a mnemonic, and Qt turns the
+  // first '&' into one.
+  EXPECT_EQ(StatusMenuLabel(QStringLiteral("a_b & c&")), QStringLiteral("a__b && c&"));
 }
 
 // A StatusNotifierItem host's activations and exported menu, then Qt's XEmbed icon widget's events
@@ -250,11 +267,13 @@ TEST(TrayAdapters, RouterMapsEventsAndActivationsToActions) {
     emit tray.activated(reason);
     EXPECT_EQ(take(), actions) << reason << " " << doubleClickInterval;
   }
-  QGuiApplication::styleHints()->setMouseDoubleClickInterval(interval);
   emit menu.aboutToHide();
+  // GNOME's host: a click opens the exported menu, a double-click then sends one activation.
   emit exported.aboutToShow();
+  emit tray.activated(R::Trigger);
   emit exported.triggered(nullptr);
-  EXPECT_EQ(take(), (A{T::kMove, T::kMove, T::kRightPress, T::kMove}));
+  EXPECT_EQ(take(), (A{T::kMove, T::kMove, T::kRightPress, T::kLeftDoubleClick, T::kMove}));
+  QGuiApplication::styleHints()->setMouseDoubleClickInterval(interval);
   QWidget icon, other;  // events on other widgets are not the tray's
   icon.setObjectName(QStringLiteral("QSystemTrayIconSys"));
   A expected;

@@ -26,10 +26,10 @@ class SvgClockSurface : public DrawingSurface {
                  "\" stroke-width=\"" + Number(line_) + "\"/>\n";
   }
 
-  // Hands are black with flat ends, as on the raster.
+  // Hands have flat ends, as on the raster.
   void Line(float x, float y, float dx, float dy) override {
     elements_ += "<line x1=\"" + Number(x) + "\" y1=\"" + Number(y) + "\" x2=\"" + Number(x + dx) +
-                 "\" y2=\"" + Number(y + dy) + "\" stroke=\"" + Paint(Rgb{0, 0, 0}) +
+                 "\" y2=\"" + Number(y + dy) + "\" stroke=\"" + Paint(kHands) +
                  "\" stroke-width=\"" + Number(line_) + "\" stroke-linecap=\"butt\"/>\n";
   }
 

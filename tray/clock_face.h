@@ -18,6 +18,10 @@ struct Rgb {
 inline constexpr Rgb kLightGrey{192, 192, 192};
 inline constexpr Rgb kYellow{255, 255, 0};
 inline constexpr Rgb kFaceOutline{128, 128, 128};
+// The hands share the rim's grey: it stands out at 3:1 or more against a black panel (5.3), a
+// white one (4.0), dark themes' greys and the blinking yellow (3.7), where black hands vanish
+// on the dark panels that most desktops use.
+inline constexpr Rgb kHands = kFaceOutline;
 
 constexpr Rgb FillRgb(FaceFill fill) {
   return fill == FaceFill::kYellow ? kYellow : kLightGrey;
@@ -32,7 +36,7 @@ class DrawingSurface {
   virtual void Clear() = 0;
   // A full circle in the outline colour, filled with the fill colour.
   virtual void Circle(float x, float y, float radius, Rgb outline, Rgb fill) = 0;
-  // A straight line in the foreground colour from (x, y) to (x + dx, y + dy).
+  // A straight line in the hands' colour from (x, y) to (x + dx, y + dy).
   virtual void Line(float x, float y, float dx, float dy) = 0;
 };
 

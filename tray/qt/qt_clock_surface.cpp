@@ -2,11 +2,13 @@
 #include "tray/qt/qt_clock_surface.h"
 
 #include <QColor>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPen>
 #include <QPixmap>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace lotwarden {
 namespace {
@@ -16,6 +18,54 @@ constexpr QRgb kMaskRgb = 0xC0C0C0;
 QColor ToQColor(Rgb c) {
   return QColor(c.r, c.g, c.b);
 }
+
+// Draws one face at every size asked for and keeps those pixmaps only as long as the icon lives.
+// (QIcon's own pixmap engine would also put each into the application-wide QPixmapCache, where a
+// replaced face stays until the cache is full: a new face every minute, and every second while
+// blinking, made the program grow for weeks.)
+class FaceIconEngine : public QIconEngine {
+ public:
+  FaceIconEngine(const FaceReading& face, qreal ratio) : face_(face), ratio_(ratio) {}
+  QIconEngine* clone() const override { return new FaceIconEngine(face_, ratio_); }
+  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+    QList<QSize> sizes;
+    for (const int logical : kFaceIconSizes) {
+      const int side = static_cast<int>(std::lround(logical * ratio_));
+      sizes.append(QSize(side, side));
+    }
+    return sizes;
+  }
+  // A square face, as large as fits.
+  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+    const int side = std::min(size.width(), size.height());
+    return {side, side};
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+    const int side = std::max(1, std::min(size.width(), size.height()));
+    for (const QPixmap& drawn : drawn_) {
+      if (drawn.width() == side) return drawn;
+    }
+    QtClockSurface surface(side);
+    DrawClockFace(surface, face_.hour, face_.minute, face_.fill);
+    drawn_.append(QPixmap::fromImage(MaskedIconImage(surface.image(), 1.0)));
+    return drawn_.back();
+  }
+  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                       qreal scale) override {
+    QPixmap drawn = pixmap(size, mode, state);
+    drawn.setDevicePixelRatio(scale);
+    return drawn;
+  }
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    const qreal ratio = painter->device() != nullptr ? painter->device()->devicePixelRatio() : 1.0;
+    painter->drawPixmap(rect, pixmap(rect.size() * ratio, mode, state));
+  }
+
+ private:
+  FaceReading face_;
+  qreal ratio_;
+  QList<QPixmap> drawn_;
+};
 
 }  // namespace
 
@@ -57,7 +107,7 @@ void QtClockSurface::Line(float x, float y, float dx, float dy) {
   QPainter painter(&image_);
   painter.setRenderHint(QPainter::Antialiasing, false);
   // Flat ends: a hand ends where its length says, at every line width.
-  painter.setPen(QPen(Qt::black, LineWidth(), Qt::SolidLine, Qt::FlatCap));
+  painter.setPen(QPen(ToQColor(kHands), LineWidth(), Qt::SolidLine, Qt::FlatCap));
   painter.drawLine(ToPixels(x, y), ToPixels(x + dx, y + dy));
 }
 
@@ -73,14 +123,12 @@ QImage MaskedIconImage(const QImage& raster, qreal devicePixelRatio) {
   return icon;
 }
 
+QIcon FaceIcon(const FaceReading& face, qreal devicePixelRatio) {
+  return QIcon(new FaceIconEngine(face, devicePixelRatio));
+}
+
 QIcon ClockFaceWindowIcon(int hour, int minute) {
-  QIcon icon;
-  for (int pixels : {16, 32}) {
-    QtClockSurface surface(pixels);
-    DrawClockFace(surface, hour, minute, FaceFill::kGrey);
-    icon.addPixmap(QPixmap::fromImage(MaskedIconImage(surface.image(), 1.0)));
-  }
-  return icon;
+  return FaceIcon({hour, minute, FaceFill::kGrey}, 1.0);
 }
 
 }  // namespace lotwarden

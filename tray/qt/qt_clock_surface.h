@@ -5,12 +5,13 @@
 #include <QImage>
 #include <QPointF>
 
+#include "monitor/tray_presence.h"
 #include "tray/clock_face.h"
 
 namespace lotwarden {
 
 // The clock face's picture: a square raster standing for 330 twips (22 pixels at 15 twips
-// per pixel, just enough for the whole face), light grey with black lines. Drawn without
+// per pixel, just enough for the whole face), light grey with grey lines. Drawn without
 // antialiasing, so every pixel is exactly one of the face's few colours and the grey stays
 // an exact mask colour.
 class QtClockSurface : public DrawingSurface {
@@ -45,7 +46,15 @@ class QtClockSurface : public DrawingSurface {
 // raster pixels make one logical pixel.
 QImage MaskedIconImage(const QImage& raster, qreal devicePixelRatio);
 
-// The program's own icon: a grey clock face at 16 and 32 pixels, masked like the tray's.
+// The sizes, in logical pixels, that notification areas and window lists show icons at.
+inline constexpr int kFaceIconSizes[] = {16, 22, 24, 32, 48};
+
+// The face as an icon drawn afresh at whatever size is asked for, masked like the tray's, never
+// scaled from another size: small faces scaled down blur their one-pixel lines into the panel.
+// It lists kFaceIconSizes at devicePixelRatio, the sizes that a D-Bus tray sends to its host.
+QIcon FaceIcon(const FaceReading& face, qreal devicePixelRatio);
+
+// The program's own icon: a grey clock face.
 QIcon ClockFaceWindowIcon(int hour = 10, int minute = 10);
 
 }  // namespace lotwarden

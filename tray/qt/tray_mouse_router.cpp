@@ -55,6 +55,7 @@ void TrayMouseRouter::WatchMenu(QMenu* menu) {
 
 void TrayMouseRouter::WatchExportedMenu(QMenu* menu) {
   connect(menu, &QMenu::aboutToShow, this, [this] {
+    sinceClick_.start();
     Post(TrayMouse::kMove);
     Post(TrayMouse::kRightPress);
   });
@@ -95,7 +96,7 @@ void TrayMouseRouter::Activated(QSystemTrayIcon::ActivationReason reason) {
   if (TrayWidgetExists()) return;
   switch (reason) {
     case QSystemTrayIcon::Trigger:
-      // A double-click comes as two activations; the second replaces its press, as on XEmbed.
+      // The second click of a double-click replaces its press, as on XEmbed.
       if (sinceClick_.isValid() &&
           sinceClick_.elapsed() < QGuiApplication::styleHints()->mouseDoubleClickInterval()) {
         sinceClick_.invalidate();

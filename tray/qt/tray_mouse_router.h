@@ -20,7 +20,9 @@ namespace lotwarden {
 // gets every pointer movement and button event; an application-wide event filter reads
 // them there, and activated() is then ignored so nothing counts twice. A StatusNotifierItem
 // host reports only activations, which are mapped instead: one is a left click, a second
-// within the desktop's double-click interval a left double-click. As such a host never
+// within the desktop's double-click interval a left double-click. GNOME's AppIndicator host
+// opens the menu on a click and sends one activation for a double-click, so an activation
+// within that interval of the menu's opening is a double-click too. As such a host never
 // reports the pointer coming back, the closing of the popup menu counts as one pointer
 // movement there, so the menu does not leave the tick switched off.
 class TrayMouseRouter : public QObject {
@@ -53,7 +55,8 @@ class TrayMouseRouter : public QObject {
 
   QPointer<QSystemTrayIcon> tray_;
   std::function<void(TrayMouse)> deliver_;
-  // Since the last activation that counted as a single click; invalid after a double-click.
+  // Since the last activation that counted as a single click, or the exported menu's opening;
+  // invalid after a double-click.
   QElapsedTimer sinceClick_;
 };
 
