@@ -6,7 +6,14 @@ probe.py item: the StatusNotifierItem's tooltip title and its exported menu's en
 "key=value" line each.
 probe.py a11y: "role|name|caption" for the program's windows and every control in them, as
 AT-SPI gives them (caption: the label that the control is labelled by).
+probe.py shown: succeeds while the program's window is showing.
+probe.py contrast PNG: "RATIO R,G,B": how the icon's lines (all that is not the panel's colour,
+the commonest at the picture's edges) stand out against the panel (R,G,B), as the median of the
+lines' contrast ratios (WCAG 2.1).
 """
+import collections
+import re
+import subprocess
 import sys
 
 PROPS = "org.freedesktop.DBus.Properties"
@@ -19,13 +26,21 @@ def item():
     watcher = bus.get_object("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher")
     items = watcher.Get("org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems",
                         dbus_interface=PROPS)
-    name, path = str(items[0]).split("/", 1)
+    name, path = re.split("[/@]/?", str(items[0]), maxsplit=1)
     props = bus.get_object(name, "/" + path).GetAll("org.kde.StatusNotifierItem",
                                                      dbus_interface=PROPS)
     menu = bus.get_object(name, props["Menu"])
     _, layout = menu.GetLayout(0, -1, ["label"], dbus_interface="com.canonical.dbusmenu")
     print(f"tooltip={props['ToolTip'][2]}")
     print("menu=" + "|".join(str(entry[1].get("label", "")) for entry in layout[2]))
+
+
+def windows():
+    import pyatspi
+
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.name == "lotwarden":
+            yield from app
 
 
 def a11y():
@@ -39,10 +54,36 @@ def a11y():
         for child in node:
             walk(child)
 
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name == "lotwarden":
-            for window in app:
-                walk(window)
+    for window in windows():
+        walk(window)
 
 
-{"item": item, "a11y": a11y}[sys.argv[1]]()
+def shown():
+    import pyatspi
+
+    sys.exit(not any(w.getState().contains(pyatspi.STATE_SHOWING) for w in windows()))
+
+
+def contrast():
+    text = subprocess.run(["convert", sys.argv[2], "-depth", "8", "txt:-"], check=True,
+                          capture_output=True, text=True).stdout
+    pixels = {tuple(map(int, m[:2])): tuple(map(int, m[2:]))
+              for m in re.findall(r"^(\d+),(\d+): \((\d+),(\d+),(\d+)", text, re.M)}
+    w, h = max(x for x, _ in pixels) + 1, max(y for _, y in pixels) + 1
+    edges = [c for (x, y), c in pixels.items() if x in (0, w - 1) or y in (0, h - 1)]
+    panel = collections.Counter(edges).most_common(1)[0][0]
+
+    def luminance(rgb):
+        def channel(v):
+            v /= 255
+            return v / 12.92 if v <= 0.04045 else ((v + 0.055) / 1.055) ** 2.4
+        r, g, b = map(channel, rgb)
+        return 0.2126 * r + 0.7152 * g + 0.0722 * b
+
+    ratios = sorted((max(a, b) + 0.05) / (min(a, b) + 0.05)
+                    for a, b in ((luminance(c), luminance(panel))
+                                 for c in pixels.values() if c != panel))
+    print(f"{ratios[len(ratios) // 2]:.2f} {','.join(map(str, panel))}")
+
+
+{"item": item, "a11y": a11y, "shown": shown, "contrast": contrast}[sys.argv[1]]()
