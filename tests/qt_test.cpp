@@ -230,8 +230,8 @@ TEST(TrayAdapters, PresenceSendsOnlyChanges) {
   }
   EXPECT_EQ(tray.toolTip(), QString(63, QLatin1Char('x')));
   // What a D-Bus host is offered: each size once, at the screen's scale.
-  EXPECT_EQ(FaceIcon({}, 2).availableSizes(),
-            (QList<QSize>{{32, 32}, {44, 44}, {48, 48}, {64, 64}, {96, 96}}));
+  EXPECT_EQ(tray.icon().availableSizes(), (QList<QSize>{{16, 16}, {22, 23}}));
+  EXPECT_EQ(TrayIconSizes(2), (QList<QSize>{{32, 32}, {44, 45}}));
   // A menu line shows the status as it is: dbusmenu's '_' marks a mnemonic, and Qt turns the
   // first '&' into one.
   EXPECT_EQ(StatusMenuLabel(QStringLiteral("a_b & c&")), QStringLiteral("a__b && c&"));

@@ -46,7 +46,7 @@ TEST(ClockFace, HandsEndWhereTheyAlwaysHave) {
   for (const auto& [hour, minute, fill, drawn] : cases) {
     Recorder r;
     DrawClockFace(r, hour, minute, fill);
-    EXPECT_EQ(r.log, "clear circle 160,162,160,128," + drawn + " ");
+    EXPECT_EQ(r.log, "clear circle 160,162,160,120," + drawn + " ");
   }
 }
 

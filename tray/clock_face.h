@@ -17,10 +17,10 @@ struct Rgb {
 // Light grey is also the tray icon's mask colour: a grey face is see-through there.
 inline constexpr Rgb kLightGrey{192, 192, 192};
 inline constexpr Rgb kYellow{255, 255, 0};
-inline constexpr Rgb kFaceOutline{128, 128, 128};
-// The hands share the rim's grey: it stands out at 3:1 or more against a black panel (5.3), a
-// white one (4.0), dark themes' greys and the blinking yellow (3.7), where black hands vanish
-// on the dark panels that most desktops use.
+// The rim and the hands: a grey that stands out at 3:1 or more against a black panel (4.8), a
+// white one (4.4), the light and dark greys of common panel themes (220,218,213: 3.1;
+// 42,46,50: 3.1) and the blinking yellow (4.1). Black hands vanish on dark panels.
+inline constexpr Rgb kFaceOutline{120, 120, 120};
 inline constexpr Rgb kHands = kFaceOutline;
 
 constexpr Rgb FillRgb(FaceFill fill) {

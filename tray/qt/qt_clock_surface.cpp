@@ -25,16 +25,10 @@ QColor ToQColor(Rgb c) {
 // blinking, made the program grow for weeks.)
 class FaceIconEngine : public QIconEngine {
  public:
-  FaceIconEngine(const FaceReading& face, qreal ratio) : face_(face), ratio_(ratio) {}
-  QIconEngine* clone() const override { return new FaceIconEngine(face_, ratio_); }
-  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
-    QList<QSize> sizes;
-    for (const int logical : kFaceIconSizes) {
-      const int side = static_cast<int>(std::lround(logical * ratio_));
-      sizes.append(QSize(side, side));
-    }
-    return sizes;
-  }
+  FaceIconEngine(const FaceReading& face, QList<QSize> sizes)
+      : face_(face), sizes_(std::move(sizes)) {}
+  QIconEngine* clone() const override { return new FaceIconEngine(face_, sizes_); }
+  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return sizes_; }
   // A square face, as large as fits.
   QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
     const int side = std::min(size.width(), size.height());
@@ -63,7 +57,7 @@ class FaceIconEngine : public QIconEngine {
 
  private:
   FaceReading face_;
-  qreal ratio_;
+  QList<QSize> sizes_;
   QList<QPixmap> drawn_;
 };
 
@@ -123,12 +117,15 @@ QImage MaskedIconImage(const QImage& raster, qreal devicePixelRatio) {
   return icon;
 }
 
-QIcon FaceIcon(const FaceReading& face, qreal devicePixelRatio) {
-  return QIcon(new FaceIconEngine(face, devicePixelRatio));
+QIcon FaceIcon(const FaceReading& face, QList<QSize> sizes) {
+  return QIcon(new FaceIconEngine(face, std::move(sizes)));
 }
 
 QIcon ClockFaceWindowIcon(int hour, int minute) {
-  return FaceIcon({hour, minute, FaceFill::kGrey}, 1.0);
+  QList<QSize> sizes;
+  for (const int side : kFaceIconSizes)
+    sizes.append(QSize(side, side));
+  return FaceIcon({hour, minute, FaceFill::kGrey}, std::move(sizes));
 }
 
 }  // namespace lotwarden

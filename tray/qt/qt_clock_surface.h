@@ -3,7 +3,9 @@
 
 #include <QIcon>
 #include <QImage>
+#include <QList>
 #include <QPointF>
+#include <QSize>
 
 #include "monitor/tray_presence.h"
 #include "tray/clock_face.h"
@@ -46,13 +48,13 @@ class QtClockSurface : public DrawingSurface {
 // raster pixels make one logical pixel.
 QImage MaskedIconImage(const QImage& raster, qreal devicePixelRatio);
 
-// The sizes, in logical pixels, that notification areas and window lists show icons at.
+// The sizes, in logical pixels, that window lists and docks show the program's icon at.
 inline constexpr int kFaceIconSizes[] = {16, 22, 24, 32, 48};
 
-// The face as an icon drawn afresh at whatever size is asked for, masked like the tray's, never
-// scaled from another size: small faces scaled down blur their one-pixel lines into the panel.
-// It lists kFaceIconSizes at devicePixelRatio, the sizes that a D-Bus tray sends to its host.
-QIcon FaceIcon(const FaceReading& face, qreal devicePixelRatio);
+// The face as an icon, masked like the tray's and drawn afresh at whatever size is asked for,
+// never scaled from another: small faces scaled blur their one-pixel lines into the panel. It
+// lists `sizes` as the sizes it has.
+QIcon FaceIcon(const FaceReading& face, QList<QSize> sizes);
 
 // The program's own icon: a grey clock face.
 QIcon ClockFaceWindowIcon(int hour = 10, int minute = 10);

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <cmath>
 #include <utility>
 
 namespace lotwarden {
@@ -32,7 +33,7 @@ void QtTrayPresence::RefreshTrayIcon(const std::u16string& tooltip, const FaceRe
   // The face at the screen's scale: a D-Bus host picks its size from those listed.
   const std::pair drawn{face, qGuiApp->devicePixelRatio()};
   if (sentFace_ != drawn) {
-    tray_->setIcon(FaceIcon(face, drawn.second));
+    tray_->setIcon(FaceIcon(face, TrayIconSizes(drawn.second)));
     sentFace_ = drawn;
   }
   SendTooltip();
@@ -60,6 +61,15 @@ QMenu* QtTrayPresence::ExportMenu(const QList<QAction*>& entries) {
   sentTooltip_.reset();
   SendTooltip();
   return exportedMenu_.get();
+}
+
+QList<QSize> TrayIconSizes(qreal devicePixelRatio) {
+  // Xfce's and waybar's hosts scale the largest picture sent to their size, and Qt adds one of 64
+  // pixels unless a listed size lies above 22. Listed as 22 by 23, the 22-pixel face (drawn
+  // square, as every face) stays the largest.
+  const int small = static_cast<int>(std::lround(16 * devicePixelRatio));
+  const int normal = static_cast<int>(std::lround(22 * devicePixelRatio));
+  return {{small, small}, {normal, normal + 1}};
 }
 
 QString StatusMenuLabel(const QString& status) {

@@ -62,6 +62,10 @@ class QtTrayPresence : public QObject, public TrayPresence {
   std::optional<QString> sentTooltip_;
 };
 
+// What a D-Bus host is sent, in device pixels: the sizes that hosts show by default, GNOME's 16
+// and everyone else's 22, at the screen's scale.
+QList<QSize> TrayIconSizes(qreal devicePixelRatio);
+
 // The text of a menu entry that Qt exports over dbusmenu so that the host shows `status` as it is.
 QString StatusMenuLabel(const QString& status);
 
