@@ -32,7 +32,7 @@
 #              blinks all through (a new icon every second)
 set -u
 cd "$(dirname "$0")/.." || exit 1
-source tests/desktop.sh
+source scripts/desktop.sh
 minutes=10 starts=7 build=build/plain program="" fetches="" warmup=30 blink=""
 usage() {
   echo "usage: bench/footprint.sh [--minutes N] [--starts N] [--build DIR] [--program PATH]" >&2

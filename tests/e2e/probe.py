@@ -6,7 +6,6 @@ probe.py item: the StatusNotifierItem's tooltip title and its exported menu's en
 "key=value" line each.
 probe.py a11y: "role|name|caption" for the program's windows and every control in them, as
 AT-SPI gives them (caption: the label that the control is labelled by).
-probe.py shown: succeeds while the program's window is showing.
 probe.py contrast PNG: "RATIO R,G,B": how the icon's lines (all that is not the panel's colour,
 the commonest at the picture's edges) stand out against the panel (R,G,B), as the median of the
 lines' contrast ratios (WCAG 2.1).
@@ -35,14 +34,6 @@ def item():
     print("menu=" + "|".join(str(entry[1].get("label", "")) for entry in layout[2]))
 
 
-def windows():
-    import pyatspi
-
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name == "lotwarden":
-            yield from app
-
-
 def a11y():
     import pyatspi
 
@@ -54,14 +45,10 @@ def a11y():
         for child in node:
             walk(child)
 
-    for window in windows():
-        walk(window)
-
-
-def shown():
-    import pyatspi
-
-    sys.exit(not any(w.getState().contains(pyatspi.STATE_SHOWING) for w in windows()))
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.name == "lotwarden":
+            for window in app:
+                walk(window)
 
 
 def contrast():
@@ -86,4 +73,4 @@ def contrast():
     print(f"{ratios[len(ratios) // 2]:.2f} {','.join(map(str, panel))}")
 
 
-{"item": item, "a11y": a11y, "shown": shown, "contrast": contrast}[sys.argv[1]]()
+{"item": item, "a11y": a11y, "contrast": contrast}[sys.argv[1]]()

@@ -8,10 +8,10 @@
 set -u
 host="${1:?usage: run_e2e.sh trayer|xfce|sway|gnome|plasma PROGRAM [SCREENSHOT_DIR]}" program="${2:?}"
 here="$(cd "$(dirname "$0")" && pwd)"
-source "$here/../desktop.sh"
+source "$here/../../scripts/desktop.sh"
 shots="${3:-$(mktemp -d "/tmp/lotwarden-e2e-$host.XXXXXX")}"
 work="$(mktemp -d)"
-mkdir -p "$shots" "$work/bin" "$work/home" "$work/run" && chmod 755 "$work"
+mkdir -p "$shots"
 pids=() program_pid="" step=setup started=$SECONDS
 fail() {
   echo "FAIL [$host] $step: $*"
@@ -20,31 +20,23 @@ fail() {
   echo "screenshots: $shots" && exit 1
 }
 pass() { echo "PASS [$host] $step: $*"; }
+# A benchmark's look at the desktop while the face blinks, and once it stands still.
+at() { [ -z "${LOTWARDEN_E2E_AT:-}" ] || $LOTWARDEN_E2E_AT "$1" "$work"; }
 cleanup() {
   cp "$work"/*.log "$work/program.err" "$shots/" 2>/dev/null
-  stop_processes "$program_pid" $(printf '%s\n' "${pids[@]}" | tac)
-  # What the desktop started by itself (bus services, helpers) lives in this run's folder.
-  for p in /proc/[0-9]*; do
-    [ "${p#/proc/}" != $$ ] && grep -qsxz "XDG_RUNTIME_DIR=$work/run" "$p/environ" && kill "${p#/proc/}"
-  done
+  stop_processes "$program_pid"
+  stop_desktop "$work"
   rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# --- the user, the environment, the site, the session bus ---------------------------------------
+# --- the desktop, the user's environment, the site ----------------------------------------------
+start_desktop "$host" "$work" || fail "$desktop_error"
 cp "$program" "$here"/bin/xdg-open "$here"/*.py "$here"/../*.supp "$work/bin/"
 chmod -R a+rX "$work/bin"
-as_user=()  # a command prefix, so that $! of a process started in the background is that process
-if [ "$host" = sway ]; then
-  chown 65534:65534 "$work/home" "$work/run"
-  as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-fi
-chmod 700 "$work/run"
-export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config"
-export XDG_CACHE_HOME="$work/home/.cache" PATH="$work/bin:$PATH" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-export LOTWARDEN_E2E_BROWSER_LOG="$work/home/browser.log"
-unset no_proxy NO_PROXY HTTP_PROXY all_proxy ALL_PROXY WAYLAND_DISPLAY DISPLAY QT_SCALE_FACTOR
+export PATH="$work/bin:$PATH" LOTWARDEN_E2E_BROWSER_LOG="$work/home/browser.log"
+unset no_proxy NO_PROXY HTTP_PROXY all_proxy ALL_PROXY
 # In the sanitizer build; stacks unwound in full to tell leaks in unloaded drivers' libraries.
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0"
 ASAN_OPTIONS+=":suppressions=$work/bin/asan_x11.supp"
@@ -57,123 +49,6 @@ pids+=($!)
 poll 10 test -s "$work/port" || fail "the fake site did not start"
 export http_proxy="http://127.0.0.1:$(cat "$work/port")"
 gets() { grep -c ' GET http://page.auctions.yahoo.co.jp/jp/auction/' "$work/site.log"; }
-# A session bus, and another that stands in for the system bus, which the desktop shells want.
-for variable in DBUS_SESSION_BUS_ADDRESS DBUS_SYSTEM_BUS_ADDRESS; do
-  bus="$("${as_user[@]}" dbus-daemon --session --fork --print-address=1 --print-pid=1)" ||
-    fail "no bus"
-  export "$variable=${bus%%$'\n'*}"
-  pids+=("${bus##*$'\n'}")
-done
-host_registered() {
-  "${as_user[@]}" gdbus call --session -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher \
-    -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher \
-    IsStatusNotifierHostRegistered | grep -q true
-}
-
-# --- the host: its desktop, and how to look (FILE [WxH+X+Y]), point, click and type there ------
-panel=800x32+0+0 menu_area=800x560+0+40  # where the icon is; where its menu may open
-case "$host" in
-  trayer | xfce | plasma)
-    export QT_QPA_PLATFORM=xcb
-    look() { import -window root -depth 8 ${2:+-crop "$2"} "$1" 2>/dev/null; }
-    move() { xdotool mousemove "$1" "$2"; }
-    click() { xdotool click --repeat "${2:-1}" --delay 80 "$1"; }
-    window_shown() { xdotool search --onlyvisible --name '^Lotwarden$' >/dev/null 2>&1; }
-    tasktray() {
-      xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Lotwarden$')" &&
-        xdotool type "$1" && xdotool key Tab Tab Tab Tab Tab space
-    }
-    start_xvfb "$work/xvfb.log" || fail "$desktop_error"
-    pids+=("$xvfb_pid")
-    ;;&
-  trayer)
-    start_trayer "$work/trayer.log" || fail "$desktop_error"
-    pids+=("$trayer_pid")
-    ;;
-  xfce)
-    mkdir -p "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
-    cat >"$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml" <<'EOF'
-<channel name="xfce4-panel" version="1.0"><property name="configver" type="int" value="2"/>
-<property name="panels" type="array"><value type="int" value="1"/>
-<property name="panel-1" type="empty"><property name="position" type="string" value="p=6;x=0;y=0"/>
-<property name="size" type="uint" value="30"/><property name="length" type="uint" value="100"/>
-<property name="background-style" type="uint" value="1"/><property name="background-rgba"
-type="array"><value type="double" value="1"/><value type="double" value="1"/><value type="double"
-value="1"/><value type="double" value="1"/></property>
-<property name="plugin-ids" type="array"><value type="int" value="1"/></property></property>
-</property><property name="plugins" type="empty">
-<property name="plugin-1" type="string" value="systray"/></property></channel>
-EOF
-    xfce4-panel --disable-wm-check >"$work/panel.log" 2>&1 &
-    pids+=($!)
-    poll 15 host_registered || fail "xfce4-panel's status tray did not register"
-    ;;
-  sway)
-    printf '%s\n' "output HEADLESS-1 resolution 800x600 position 0 0" "xwayland disable" \
-      "exec waybar -c $work/waybar.json -s $work/waybar.css" >"$work/sway.conf"
-    echo '{"position": "top", "height": 30, "modules-right": ["tray"], "tray": {"icon-size": 22}}' \
-      >"$work/waybar.json"
-    echo 'window#waybar { background: #000000; }' >"$work/waybar.css"
-    chmod 644 "$work"/sway.conf "$work"/waybar.*
-    "${as_user[@]}" env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-      sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
-    pids+=($!)
-    poll 10 compgen -G "$work/run/wayland-[0-9]" || fail "sway did not start"
-    WAYLAND_DISPLAY="$(basename "$(compgen -G "$work/run/wayland-[0-9]")")"
-    SWAYSOCK="$(compgen -G "$work/run/sway-ipc.*.sock")"
-    export WAYLAND_DISPLAY SWAYSOCK QT_QPA_PLATFORM=wayland
-    poll 15 host_registered || fail "waybar's tray did not register"
-    exec {pointer}> >(exec "${as_user[@]}" /usr/bin/python3 "$work/bin/wl_pointer.py" \
-      >"$work/pointer.log" 2>&1)
-    pids+=($!)
-    poll 5 grep -q ready "$work/pointer.log" || fail "no virtual pointer"
-    window_shown() { "${as_user[@]}" swaymsg -t get_tree | grep -q '"name": "Lotwarden"'; }
-    tasktray() { "${as_user[@]}" wtype -s 800 "$1" -k Tab -k Tab -k Tab -k Tab -k Tab -k space; }
-    look() {
-      local at="${2:-}" && at="${at#*+}"
-      "${as_user[@]}" grim ${2:+-g "${at/+/,} ${2%%+*}"} "$work/home/look.png" &&
-        mv "$work/home/look.png" "$1"
-    }
-    ;;
-  plasma)
-    export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5
-    panel=800x44+0+556 menu_area=800x516+0+40  # the panel and its clock at the bottom
-    # The daemons that the session bus starts for it need the display.
-    gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus -m \
-      org.freedesktop.DBus.UpdateActivationEnvironment "{'DISPLAY': '$DISPLAY'}" >/dev/null
-    kded5 >"$work/kded.log" 2>&1 &  # owns the watcher
-    pids+=($!)
-    plasmashell --no-respawn >"$work/plasma.log" 2>&1 &
-    pids+=($!)
-    poll 20 host_registered || fail "Plasma's system tray did not register"
-    # Its desktop and panel come later and take the focus: the program starts after them.
-    poll 20 eval 'look "$work/band.png" "$panel" && convert "$work/band.png" -format "%[fx:mean>0.5]" info: | grep -qx 1' ||
-      fail "Plasma's panel did not show"
-    ;;
-  gnome)
-    gsettings set org.gnome.shell disable-user-extensions false &&
-      gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com']" &&
-      gsettings set org.gnome.desktop.interface enable-hot-corners false &&
-      gsettings set org.gnome.desktop.notifications show-banners false || fail "no settings"
-    gnome-shell --headless --wayland --no-x11 --virtual-monitor 800x600 >"$work/shell.log" 2>&1 &
-    pids+=($!)
-    poll 15 host_registered || fail "GNOME Shell's AppIndicator host did not register"
-    export WAYLAND_DISPLAY=wayland-0 QT_QPA_PLATFORM=wayland
-    exec {pointer}> >(exec /usr/bin/python3 "$work/bin/gnome_drive.py" input >"$work/pointer.log" 2>&1)
-    pids+=($!)
-    poll 5 grep -q ready "$work/pointer.log" || fail "no remote-desktop session"
-    echo "keys 0xff1b" >&"$pointer"  # out of the overview that the shell starts in
-    look() { /usr/bin/python3 "$work/bin/gnome_drive.py" shot "$@"; }
-    window_shown() { probe shown; }
-    # Its first key may be lost: a Shift goes first.
-    tasktray() { echo "keys 0xffe1 $1 0xff09 0xff09 0xff09 0xff09 0xff09 0x20" >&"$pointer"; }
-    ;;
-  *) fail "no such host" ;;
-esac
-if [ -n "${pointer:-}" ]; then  # the Wayland hosts' pointer drivers read the same lines
-  move() { echo "move $1 $2" >&"$pointer"; }
-  click() { echo "click $1 ${2:-1}" >&"$pointer"; }
-fi
 
 # --- the main road ------------------------------------------------------------------------------
 item_url="http://page.auctions.yahoo.co.jp/jp/auction/x1234567890" status="1,000 円/残り2時間"
@@ -213,6 +88,7 @@ find_icon() {
 poll 10 find_icon || fail "no blinking clock face in the notification area"
 cx=$((ix + iw / 2)) cy=$((iy + ih / 2))
 pass "one GET of the item page; the window hid; the icon is at ${iw}x${ih}+${ix}+${iy}"
+at blinking
 
 step=blink
 yellow() {
@@ -238,6 +114,7 @@ esac
 poll 3 eval '! yellow' || fail "still yellow after the acknowledgement"
 for _ in $(seq 8); do ! yellow || fail "yellow again after the acknowledgement"; sleep 0.1; done
 pass "the face blinked ($samples) and stayed grey once acknowledged"
+at still
 
 step=contrast
 move 400 300 && sleep 1

@@ -3,6 +3,7 @@
 """Drives a headless GNOME Shell over its own D-Bus interfaces, as xdotool and import do on X.
 
 gnome_drive.py shot FILE [WxH+X+Y]: a screenshot of the screen or of that area, as PNG.
+gnome_drive.py shown: succeeds while the program's window is showing (as AT-SPI sees it).
 gnome_drive.py input: a pointer and keyboard through a remote-desktop session. Reads lines
 "move X Y", "click BUTTON [N]" (1 left, 2 middle, 3 right) and "keys KEYSYM..." (numbers,
 or ASCII characters as themselves) from standard input; prints "ready" once the session runs, which lasts until the input ends.
@@ -28,6 +29,14 @@ def shot(path, area=None):
     else:
         ok, _ = shell.Screenshot(False, False, path)
     sys.exit(0 if ok else 1)
+
+
+def shown():
+    import pyatspi
+
+    sys.exit(not any(window.getState().contains(pyatspi.STATE_SHOWING)
+                     for app in pyatspi.Registry.getDesktop(0)
+                     if app is not None and app.name == "lotwarden" for window in app))
 
 
 def drive():
@@ -60,7 +69,4 @@ def drive():
     session.Stop()
 
 
-if sys.argv[1] == "shot":
-    shot(*sys.argv[2:])
-else:
-    drive()
+{"shot": shot, "shown": shown, "input": drive}[sys.argv[1]](*sys.argv[2:])
