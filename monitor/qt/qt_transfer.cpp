@@ -1,16 +1,22 @@
 // SPDX-License-Identifier: MIT
 #include "monitor/qt/qt_transfer.h"
 
+#include <malloc.h>
+
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QString>
 #include <QUrl>
 #include <QVariant>
+#include <cstddef>
 #include <utility>
 
 namespace lotwarden {
 
 namespace {
+
+// Bodies above the size of the site's item pages (some 200 KB).
+constexpr std::size_t kTrimAfterBody = 1024 * 1024;
 
 // A response arrived whole if Qt saw a status line and the transfer itself did not fail.
 // Qt turns an HTTP error status into an error code only after the body has arrived in full
@@ -112,11 +118,18 @@ void QtTransfer::OnFinished(QNetworkReply* reply) {
   reply->disconnect(this);
   reply->deleteLater();
 
+  const bool big = body_.size() > kTrimAfterBody;
   std::string body;
   if (completed) body.swap(body_);
-  body_.clear();
+  std::string().swap(body_);  // no capacity of a big body kept for the next one
   // Last: the report may start the next request, or destroy this object.
   report_(completed ? TransferOutcome::kCompleted : TransferOutcome::kError, std::move(body));
+#ifdef __GLIBC__
+  // The body, its text and the copies of a big page are freed by now, but glibc keeps them: one
+  // big free raises its mmap threshold, so the next big buffers come from the heap, whose free
+  // pages go back to the system only from its top, and only past a threshold that rose too.
+  if (big) malloc_trim(0);
+#endif
 }
 
 }  // namespace lotwarden
