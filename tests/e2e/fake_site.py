@@ -11,6 +11,7 @@ is appended to the log as "UNIX-TIME HH:MM:SS GET URL HTTP/1.1".
 import argparse
 import http.server
 import os
+import pathlib
 import time
 
 
@@ -36,8 +37,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 f"<TR><TD>残り時間</TD><TD><FONT SIZE=2>{page['left']}</FONT></TD></TR>\n"
                 f"</TABLE>\n<!-- {'x' * int(page['pad'])} -->\n</BODY>\n</HTML>\n").encode("euc_jp")
         if "body" in page:
-            with open(page["body"], "rb") as raw:
-                body = raw.read()
+            body = pathlib.Path(page["body"]).read_bytes()
         self.send_response(200 if "/jp/auction/" in self.path else 404)
         self.send_header("Content-Type", "text/html; charset=EUC-JP")
         self.send_header("Content-Length", str(len(body)))
