@@ -120,7 +120,7 @@ xdotool mousemove 400 300
 start_trayer "$work/trayer.log" || fail "$desktop_error"
 
 # Every window mapped on the root, stamped when it is reported: "TIME event 0x.., window 0x..".
-[ -n "$fetches" ] || xev -root -event substructure 2>/dev/null | while IFS= read -r line; do
+[ -n "$fetches$big" ] || xev -root -event substructure 2>/dev/null | while IFS= read -r line; do
   case "$line" in
   MapNotify*) at=$EPOCHREALTIME ;;
   *"event 0x"*) [ -n "${at:-}" ] && echo "$at $line" && at="" ;;
@@ -219,7 +219,7 @@ EOF
   serve() { cp "$work/$1" "$work/control.tmp" && mv "$work/control.tmp" "$work/control"; }
   names=(this) programs=("$program")
   [ -n "$baseline" ] && names=(baseline this) programs=("$baseline" "$program")
-  ids=() bpids=()
+  ids=() bpids=() gets0=()
   for i in "${!programs[@]}"; do
     "${programs[$i]}" >"$work/big$i.out" 2>"$work/big$i.err" &
     bpids+=($!) ids+=("x100000000$i")
@@ -233,21 +233,28 @@ EOF
     xdotool type --delay 40 "${ids[$i]}"
     xdotool key Tab Home
     sleep 0.3
+    gets0+=("$(gets_of "$item_url/${ids[$i]}")")
     xdotool key Tab Tab Tab Tab space
   done
+  # The next fetch of every program (each counts its own: TaskTray fetches at once and the next
+  # minute may begin a second later), then time to read, decode and show it.
   fetched() {
     local i
-    for i in "${!ids[@]}"; do [ "$(gets_of "$item_url/${ids[$i]}")" -ge "$1" ] || return 1; done
+    for i in "${!ids[@]}"; do
+      [ "$(gets_of "$item_url/${ids[$i]}")" -gt "${gets0[$i]}" ] || return 1
+    done
   }
-  # Fetch n of every program seen, then time to read, decode and show it and draw the next face.
   settle() {
-    wait_for 900 fetched "$1" || fail "fetch $1 did not come"
+    gets0=()
+    for i in "${!ids[@]}"; do gets0+=("$(gets_of "$item_url/${ids[$i]}")"); done
+    wait_for 900 fetched || fail "a fetch did not come"
     sleep 10
     for i in "${!bpids[@]}"; do kill -0 "${bpids[$i]}" 2>/dev/null || fail "${names[$i]} ended"; done
   }
   log "big pages: a fetch a minute, 9 fetches of each"
-  settle 1
-  n=1 rows=""
+  wait_for 100 fetched || fail "no fetch after TaskTray"
+  sleep 10
+  rows=""
   for page in padding ascii random kanji; do
     rss0=() standing=() peak=()
     for i in "${!bpids[@]}"; do
@@ -255,12 +262,12 @@ EOF
       echo 5 >"/proc/${bpids[$i]}/clear_refs" # VmHWM from here on
     done
     serve "$page"
-    settle $((n += 1))
+    settle
     for i in "${!bpids[@]}"; do
       standing+=("$(status_kb "${bpids[$i]}" VmRSS)") peak+=("$(status_kb "${bpids[$i]}" VmHWM)")
     done
     serve normal
-    settle $((n += 1))
+    settle
     for i in "${!bpids[@]}"; do
       after="$(status_kb "${bpids[$i]}" VmRSS)"
       holds="$(awk -v b="${rss0[$i]}" -v s="${standing[$i]}" -v a="$after" -v p="${peak[$i]}" \
