@@ -8,6 +8,7 @@
 #include <QString>
 #include <QUrl>
 #include <QVariant>
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 
@@ -17,6 +18,9 @@ namespace {
 
 // Bodies above the size of the site's item pages (some 200 KB).
 constexpr std::size_t kTrimAfterBody = 1024 * 1024;
+// How far Qt's network thread may read ahead of us: without a bound a fast server's whole body
+// would wait in its buffers while it is copied into ours.
+constexpr qint64 kReadAhead = 1024 * 1024;
 
 // A response arrived whole if Qt saw a status line and the transfer itself did not fail.
 // Qt turns an HTTP error status into an error code only after the body has arrived in full
@@ -68,6 +72,7 @@ void QtTransfer::Execute(const std::u16string& url) {
   body_.clear();
   abandoned_ = false;
   QNetworkReply* reply = manager_.get(request);
+  reply->setReadBufferSize(kReadAhead);
   reply_ = reply;
   connect(reply, &QNetworkReply::readyRead, this, &QtTransfer::OnReadyRead);
   // Queued, so that even a reply that fails at once reports from the event loop.
@@ -94,6 +99,10 @@ bool QtTransfer::TakeBody() {
     abandoned_ = true;
     reply->abort();
     return false;
+  }
+  if (body_.empty()) {  // room for an announced body at once, instead of growing by copies
+    const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+    body_.reserve(static_cast<std::size_t>(std::clamp<qint64>(announced, 0, bodyLimit_)));
   }
   const QByteArray chunk = reply->readAll();
   body_.append(chunk.constData(), static_cast<std::size_t>(chunk.size()));
