@@ -20,16 +20,16 @@
 # work, both against item pages of 200 KB, and reports their growth after the warm-up (the
 # median of the slopes between every two fetches).
 #
-# With --big-pages it measures what one big page costs and leaves behind: the program (and,
-# with --baseline, another build of it at the same time, e.g. the main branch's) fetches at a
-# one-minute interval a normal page, then each big page followed by a normal one: 16 MiB of
-# padding, a 16 MiB price of ASCII, 2 MB of random bytes, a 16 MiB price of kanji. VmRSS before
-# each big page, while its status stands, after the next normal page, and VmHWM (reset before
-# the big page) give its cost; about ten minutes.
+# With --big-pages it measures what one big page costs and leaves behind: the program (and
+# beside it each --baseline, another build of it such as the main branch's, named by its file
+# name) fetches at a one-minute interval a normal page, then each big page followed by a normal
+# one: 16 MiB of padding, a 16 MiB price of ASCII, 2 MB of random bytes, a 16 MiB price of
+# kanji. VmRSS before each big page, while its status stands, after the next normal page, and
+# VmHWM (reset before the big page) give its cost; about ten minutes.
 #
 # Usage: bench/footprint.sh [--minutes N] [--starts N] [--build DIR] [--program PATH]
 #        bench/footprint.sh --fetches N [--warmup N] [--blink] [--build DIR]
-#        bench/footprint.sh --big-pages [--baseline PATH] [--build DIR] [--program PATH]
+#        bench/footprint.sh --big-pages [--baseline PATH]... [--build DIR] [--program PATH]
 #   --minutes  length of the run (default 10)
 #   --starts   start-up timings per program (default 7)
 #   --build    build directory with the program and bench/minimal_tray (default build/plain;
@@ -42,11 +42,11 @@
 set -u
 cd "$(dirname "$0")/.." || exit 1
 source tests/desktop.sh
-minutes=10 starts=7 build=build/plain program="" fetches="" warmup=30 blink="" big="" baseline=""
+minutes=10 starts=7 build=build/plain program="" fetches="" warmup=30 blink="" big="" baselines=()
 usage() {
   echo "usage: bench/footprint.sh [--minutes N] [--starts N] [--build DIR] [--program PATH]" >&2
   echo "       bench/footprint.sh --fetches N [--warmup N] [--blink] [--build DIR]" >&2
-  echo "       bench/footprint.sh --big-pages [--baseline PATH] [--build DIR] [--program PATH]" >&2
+  echo "       bench/footprint.sh --big-pages [--baseline PATH]... [--build DIR] [--program PATH]" >&2
   exit 2
 }
 while [ $# -gt 0 ]; do
@@ -59,7 +59,7 @@ while [ $# -gt 0 ]; do
   --warmup) warmup="$2"; shift 2 ;;
   --blink) blink="--blink"; shift ;;
   --big-pages) big=1; shift ;;
-  --baseline) baseline="$(realpath "$2")"; shift 2 ;;
+  --baseline) baselines+=("$(realpath "$2")"); shift 2 ;;
   *) usage ;;
   esac
 done
@@ -217,8 +217,9 @@ with open(f"{work}/random.bin", "wb") as out:
 EOF
   : >"$work/normal"
   serve() { cp "$work/$1" "$work/control.tmp" && mv "$work/control.tmp" "$work/control"; }
-  names=(this) programs=("$program")
-  [ -n "$baseline" ] && names=(baseline this) programs=("$baseline" "$program")
+  programs=("${baselines[@]}" "$program") names=()
+  for path in "${baselines[@]}"; do names+=("$(basename "$path")"); done
+  names+=(this)
   ids=() bpids=() gets0=()
   for i in "${!programs[@]}"; do
     "${programs[$i]}" >"$work/big$i.out" 2>"$work/big$i.err" &
