@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Arbitrary bytes through the page path as a fetch takes them: decoded, read for a choice of
 // status fields, the time piece through the interval adaptation. A second run must agree, and
-// no reading may hold more of its fields than the bound allows.
+// no reading may hold more than the bound of a field (the status: three, "/残り" and "/").
 
 #include <cstddef>
 #include <cstdint>
@@ -21,18 +21,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The field choice and the interval from the size: inserting or erasing bytes reaches each.
   const StatusFields fields{size % 2 != 0, size / 2 % 2 != 0, size / 4 % 2 != 0};
   const int interval = ClampInterval(static_cast<int>(size % 31));
+  const LocalMinute fetchMinute = MinuteOf(MakeLocalTime(2024, 12, 31, 23, 50));
   const auto run = [&] {
     PageReading reading = AnalyzePage(DecodeEucJp(bytes), fields);
-    std::optional<IntervalChange> change;
-    if (reading.timePiece) {
-      change = AdaptInterval(*reading.timePiece, interval,
-                             MinuteOf(MakeLocalTime(2024, 12, 31, 23, 50)));
-    }
+    const std::optional<IntervalChange> change =
+        reading.timePiece ? AdaptInterval(*reading.timePiece, interval, fetchMinute) : std::nullopt;
     return std::pair{std::move(reading), change};
   };
   const auto first = run();
   const auto& [reading, change] = first;
-  // At most three fields, with "/残り" and "/" between them.
   if (run() != first ||
       (reading.price && (!fields.price || reading.price->size() > kKeptFieldLength)) ||
       reading.status.size() > 3 * kKeptFieldLength + 4 ||
