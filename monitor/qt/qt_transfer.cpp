@@ -1,26 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "monitor/qt/qt_transfer.h"
 
-#include <malloc.h>
-
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QString>
 #include <QUrl>
 #include <QVariant>
-#include <algorithm>
-#include <cstddef>
 #include <utility>
 
 namespace lotwarden {
 
 namespace {
-
-// Bodies above the size of the site's item pages (some 200 KB).
-constexpr std::size_t kTrimAfterBody = 1024 * 1024;
-// How far Qt's network thread may read ahead of us: without a bound a fast server's whole body
-// would wait in its buffers while it is copied into ours.
-constexpr qint64 kReadAhead = 1024 * 1024;
 
 // A response arrived whole if Qt saw a status line and the transfer itself did not fail.
 // Qt turns an HTTP error status into an error code only after the body has arrived in full
@@ -72,7 +62,6 @@ void QtTransfer::Execute(const std::u16string& url) {
   body_.clear();
   abandoned_ = false;
   QNetworkReply* reply = manager_.get(request);
-  reply->setReadBufferSize(kReadAhead);
   reply_ = reply;
   connect(reply, &QNetworkReply::readyRead, this, &QtTransfer::OnReadyRead);
   // Queued, so that even a reply that fails at once reports from the event loop.
@@ -100,10 +89,6 @@ bool QtTransfer::TakeBody() {
     reply->abort();
     return false;
   }
-  if (body_.empty()) {  // room for an announced body at once, instead of growing by copies
-    const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
-    body_.reserve(static_cast<std::size_t>(std::clamp<qint64>(announced, 0, bodyLimit_)));
-  }
   const QByteArray chunk = reply->readAll();
   body_.append(chunk.constData(), static_cast<std::size_t>(chunk.size()));
   return true;
@@ -127,18 +112,11 @@ void QtTransfer::OnFinished(QNetworkReply* reply) {
   reply->disconnect(this);
   reply->deleteLater();
 
-  const bool big = body_.size() > kTrimAfterBody;
   std::string body;
   if (completed) body.swap(body_);
   std::string().swap(body_);  // no capacity of a big body kept for the next one
   // Last: the report may start the next request, or destroy this object.
   report_(completed ? TransferOutcome::kCompleted : TransferOutcome::kError, std::move(body));
-#ifdef __GLIBC__
-  // The body, its text and the copies of a big page are freed by now, but glibc keeps them: one
-  // big free raises its mmap threshold, so the next big buffers come from the heap, whose free
-  // pages go back to the system only from its top, and only past a threshold that rose too.
-  if (big) malloc_trim(0);
-#endif
 }
 
 }  // namespace lotwarden
