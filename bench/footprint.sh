@@ -20,8 +20,16 @@
 # work, both against item pages of 200 KB, and reports their growth after the warm-up (the
 # median of the slopes between every two fetches).
 #
+# With --big-pages it measures what one big page costs and leaves behind: the program (and
+# beside it each --baseline, another build of it such as the main branch's, named by its file
+# name) fetches at a one-minute interval a normal page, then each big page followed by a normal
+# one: 16 MiB of padding, a 16 MiB price of ASCII, 2 MB of random bytes, a 16 MiB price of
+# kanji. VmRSS before each big page, while its status stands, after the next normal page, and
+# VmHWM (reset before the big page) give its cost; about ten minutes.
+#
 # Usage: bench/footprint.sh [--minutes N] [--starts N] [--build DIR] [--program PATH]
 #        bench/footprint.sh --fetches N [--warmup N] [--blink] [--build DIR]
+#        bench/footprint.sh --big-pages [--baseline PATH]... [--build DIR] [--program PATH]
 #   --minutes  length of the run (default 10)
 #   --starts   start-up timings per program (default 7)
 #   --build    build directory with the program and bench/minimal_tray (default build/plain;
@@ -30,13 +38,15 @@
 #   --fetches  fetches of each in the growth run (e.g. 330); --warmup: fetches left out of
 #              the trend (default 30); --blink: the price is never acknowledged, so the clock
 #              blinks all through (a new icon every second)
+#   --big-pages, --baseline  see above
 set -u
 cd "$(dirname "$0")/.." || exit 1
 source scripts/desktop.sh
-minutes=10 starts=7 build=build/plain program="" fetches="" warmup=30 blink=""
+minutes=10 starts=7 build=build/plain program="" fetches="" warmup=30 blink="" big="" baselines=()
 usage() {
   echo "usage: bench/footprint.sh [--minutes N] [--starts N] [--build DIR] [--program PATH]" >&2
   echo "       bench/footprint.sh --fetches N [--warmup N] [--blink] [--build DIR]" >&2
+  echo "       bench/footprint.sh --big-pages [--baseline PATH]... [--build DIR] [--program PATH]" >&2
   exit 2
 }
 while [ $# -gt 0 ]; do
@@ -48,6 +58,8 @@ while [ $# -gt 0 ]; do
   --fetches) fetches="$2"; shift 2 ;;
   --warmup) warmup="$2"; shift 2 ;;
   --blink) blink="--blink"; shift ;;
+  --big-pages) big=1; shift ;;
+  --baseline) baselines+=("$(realpath "$2")"); shift 2 ;;
   *) usage ;;
   esac
 done
@@ -70,6 +82,7 @@ if [ -n "$fetches" ] || [ ! -x "$build/bench/minimal_tray" ] || [ -z "$program" 
   targets=(minimal_tray)
   [ -z "$program" ] && targets+=(lotwarden)
   [ -n "$fetches" ] && targets=(fetch_growth)
+  [ -n "$big" ] && targets=(lotwarden)
   # The benchmarks are off unless asked for.
   cmake -S . -B "$build" -DLOTWARDEN_BENCH=ON >/dev/null || fail "cannot configure $build"
   cmake --build "$build" --target "${targets[@]}" >/dev/null || fail "cannot build ${targets[*]}"
@@ -107,7 +120,7 @@ xdotool mousemove 400 300
 start_trayer "$work/trayer.log" || fail "$desktop_error"
 
 # Every window mapped on the root, stamped when it is reported: "TIME event 0x.., window 0x..".
-[ -n "$fetches" ] || xev -root -event substructure 2>/dev/null | while IFS= read -r line; do
+[ -n "$fetches$big" ] || xev -root -event substructure 2>/dev/null | while IFS= read -r line; do
   case "$line" in
   MapNotify*) at=$EPOCHREALTIME ;;
   *"event 0x"*) [ -n "${at:-}" ] && echo "$at $line" && at="" ;;
@@ -115,6 +128,9 @@ start_trayer "$work/trayer.log" || fail "$desktop_error"
   esac
 done >"$work/maps.log" &
 pids+=($!)
+
+status_kb() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/status"; }
+mb() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 
 python=python3
 [ -x /usr/bin/python3 ] && python=/usr/bin/python3
@@ -184,6 +200,96 @@ fi
 mapped_id() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
 has_window() { [ -n "$(mapped_id "$1")" ]; }
 
+# --- big pages ----------------------------------------------------------------------------------
+if [ -n "$big" ]; then
+  # Each page as big as the body limit allows, less room for the page's own markup.
+  "$python" - "$work" $((16 * 1024 * 1024 - 1024)) <<'EOF'
+import random, sys
+work, fill = sys.argv[1], int(sys.argv[2])
+kanji = "価格入札落札出品商品発送送料評価"
+pages = {"padding": f"pad={fill}", "ascii": "price=" + "9" * fill,
+         "random": f"body={work}/random.bin", "kanji": "price=" + (kanji * fill)[:fill // 2]}
+for name, line in pages.items():
+    with open(f"{work}/{name}", "w", encoding="utf-8") as out:
+        out.write(line + "\n")
+with open(f"{work}/random.bin", "wb") as out:
+    out.write(random.Random(20).randbytes(2_000_000))
+EOF
+  : >"$work/normal"
+  serve() { cp "$work/$1" "$work/control.tmp" && mv "$work/control.tmp" "$work/control"; }
+  programs=("${baselines[@]}" "$program") names=()
+  for path in "${baselines[@]}"; do names+=("$(basename "$path")"); done
+  names+=(this)
+  ids=() bpids=() gets0=()
+  for i in "${!programs[@]}"; do
+    "${programs[$i]}" >"$work/big$i.out" 2>"$work/big$i.err" &
+    bpids+=($!) ids+=("x100000000$i")
+    pids+=($!)
+  done
+  window_of() { xdotool search --all --onlyvisible --pid "$1" --name '^Lotwarden$' 2>/dev/null; }
+  for i in "${!bpids[@]}"; do
+    wait_for 150 window_of "${bpids[$i]}" >/dev/null || fail "${names[$i]}: no window"
+    # As a user: the ID, the slider to one minute, TaskTray.
+    xdotool windowfocus --sync "$(window_of "${bpids[$i]}" | head -n 1)"
+    xdotool type --delay 40 "${ids[$i]}"
+    xdotool key Tab Home
+    sleep 0.3
+    gets0+=("$(gets_of "$item_url/${ids[$i]}")")
+    xdotool key Tab Tab Tab Tab space
+  done
+  # The next fetch of every program (each counts its own: TaskTray fetches at once and the next
+  # minute may begin a second later), then time to read, decode and show it.
+  fetched() {
+    local i
+    for i in "${!ids[@]}"; do
+      [ "$(gets_of "$item_url/${ids[$i]}")" -gt "${gets0[$i]}" ] || return 1
+    done
+  }
+  settle() {
+    gets0=()
+    for i in "${!ids[@]}"; do gets0+=("$(gets_of "$item_url/${ids[$i]}")"); done
+    wait_for 900 fetched || fail "a fetch did not come"
+    sleep 10
+    for i in "${!bpids[@]}"; do kill -0 "${bpids[$i]}" 2>/dev/null || fail "${names[$i]} ended"; done
+  }
+  log "big pages: a fetch a minute, 9 fetches of each"
+  wait_for 100 fetched || fail "no fetch after TaskTray"
+  sleep 10
+  rows=""
+  for page in padding ascii random kanji; do
+    rss0=() standing=() peak=()
+    for i in "${!bpids[@]}"; do
+      rss0+=("$(status_kb "${bpids[$i]}" VmRSS)")
+      echo 5 >"/proc/${bpids[$i]}/clear_refs" # VmHWM from here on
+    done
+    serve "$page"
+    settle
+    for i in "${!bpids[@]}"; do
+      standing+=("$(status_kb "${bpids[$i]}" VmRSS)") peak+=("$(status_kb "${bpids[$i]}" VmHWM)")
+    done
+    serve normal
+    settle
+    for i in "${!bpids[@]}"; do
+      after="$(status_kb "${bpids[$i]}" VmRSS)"
+      holds="$(awk -v b="${rss0[$i]}" -v s="${standing[$i]}" -v a="$after" -v p="${peak[$i]}" \
+        'BEGIN { print (s - b <= 2048 && a - b <= 1024 && p - b <= 65536) ? "yes" : "no" }')"
+      rows+="| $page | ${names[$i]} | $(mb "${rss0[$i]}") MB | $(mb "${standing[$i]}") MB"
+      rows+=" | $(mb "$after") MB | $(mb "${peak[$i]}") MB (+$(mb $((peak[i] - rss0[i])))) | $holds |"$'\n'
+    done
+    log "$page done"
+  done
+  echo "Big pages under Xvfb + trayer, a fetch a minute, side by side:"
+  for i in "${!names[@]}"; do echo "  ${names[$i]}: ${programs[$i]}"; done
+  cat <<EOF
+Targets: while standing at most 2 MB, after at most 1 MB, VmHWM at most 64 MB above before.
+
+| page | build | VmRSS before | while its status stands | after the next normal page | VmHWM (above before) | holds |
+|---|---|---|---|---|---|---|
+${rows%$'\n'}
+EOF
+  exit 0
+fi
+
 # --- start-up: exec to the window's MapNotify ---------------------------------------------------
 # Prints milliseconds from exec to the map of the window titled $1 of the command $2...
 startup_ms() {
@@ -230,7 +336,6 @@ log "start-up ms, minimal: $(tr '\n' ' ' <"$work/start.minimal")-> median $start
 # --- the run ------------------------------------------------------------------------------------
 clk_tck="$(getconf CLK_TCK)"
 cpu_s() { awk -v t="$clk_tck" '{ sub(/^.*\) /, ""); printf "%.2f\n", ($12 + $13) / t }' "/proc/$1/stat"; }
-status_kb() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/status"; }
 
 "$program" >"$work/program.out" 2>"$work/program.err" &
 program_pid=$!
@@ -310,7 +415,6 @@ fetches_minimal=$(gets_of "$minimal_url")
 
 # --- report -------------------------------------------------------------------------------------
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
-mb() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 run_program="$(awk -v a="$cpu_program" -v b="$cpu0_program" 'BEGIN { printf "%.2f", a - b }')"
 run_minimal="$(awk -v a="$cpu_minimal" -v b="$cpu0_minimal" 'BEGIN { printf "%.2f", a - b }')"
 # Least-squares slope of VmRSS over the fetches, from the second fetch on (the first one

@@ -17,19 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::u16string& text = texts.front();  // what DecodeEucJp gives
   for (const std::u16string& other : texts)
     if (other != text) std::abort();
-  std::size_t steps = 0;
-  for (std::size_t i = 0; i < size; i += data[i] < 0x80 ? 1 : 2)
-    ++steps;
-  if (text.size() != steps) std::abort();
-  // ASCII steps come through unchanged.
+  // One character a step, ASCII steps unchanged.
   std::size_t k = 0;
-  for (std::size_t i = 0; i < size; ++k) {
-    if (data[i] < 0x80) {
-      if (text[k] != data[i]) std::abort();
-      i += 1;
-    } else {
-      i += 2;
-    }
+  for (std::size_t i = 0; i < size; i += data[i] < 0x80 ? 1 : 2, ++k) {
+    if (k == text.size() || (data[i] < 0x80 && text[k] != data[i])) std::abort();
   }
+  if (k != text.size()) std::abort();
   return 0;
 }

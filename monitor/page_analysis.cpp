@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "monitor/page_analysis.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <utility>
@@ -192,10 +193,11 @@ class PageText {
     return at == kNotFound ? 0 : at + 1;
   }
 
-  // `count` characters from `start`; shorter where the text ends first.
+  // `count` characters from `start`, at most kKeptFieldLength; shorter where the text ends
+  // first.
   std::u16string Mid(size_t start, size_t count) const {
     if (start > text_.size()) return {};
-    return UpperCase(text_.substr(start - 1, count));
+    return UpperCase(text_.substr(start - 1, std::min(count, kKeptFieldLength)));
   }
 
  private:

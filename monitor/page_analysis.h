@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,6 +9,14 @@
 #include "monitor/window_controls.h"
 
 namespace lotwarden {
+
+// The most of a field (the price, the time left, the title) that a reading keeps. The status
+// line is never shown longer than the window title's 256 characters or the tooltip's 63 bytes,
+// so a page's bigger fields need not be held for the rest of the program's life. Fields of up
+// to 4,096 characters are kept whole; a longer one keeps one character more, so that it still
+// differs from every field that was kept whole (a price that grows past the bound raises the
+// alert).
+inline constexpr std::size_t kKeptFieldLength = 4097;
 
 // What one page says.
 struct PageReading {

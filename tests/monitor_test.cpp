@@ -148,7 +148,9 @@ TEST_F(MonitorTest, CollectingEndsTheRequestAndAppliesWhatThePageSays) {
     Monitor m{w, x, tray, clock};
     w.auctionId = u"b1";
     m.state().savedInterval = 20;
-    m.state().lastPrice = u"400 円";
+    m.StartFetch();
+    m.CollectResponse(TransferOutcome::kCompleted, ItemPage("400 円", "1日"));
+    m.state().alert = false;  // acknowledged: each case is a second fetch
     m.StartFetch();
     m.state().lastMinute = At(8, 58);  // the fetch's minute; now is 9:00
     m.state().nextCheck = At(9, 3);

@@ -159,6 +159,12 @@ TEST(AnalyzePage, ReadsAnItemPageInAnyLetterCase) {
     EXPECT_EQ(AnalyzePage(ItemPage(p, u"4&nbsp;分"), Fields(checks)),
               (PageReading{statuses[checks], false, price, t}));
   }
+  // Fields of up to 4,096 characters whole, longer ones cut to 4,097: no big field is held.
+  for (const size_t length : {4096, 4097, 100000}) {
+    const std::u16string field(length, u'9'), kept = field.substr(0, 4097);
+    const PageReading reading = AnalyzePage(ItemPage(field, field), Fields(kPrice | kTime));
+    EXPECT_TRUE(reading.price == kept && reading.status == kept + u"/残り" + kept) << length;
+  }
   for (const std::u16string left : {u"このオークションは終了しました", u"3分 (終了間近)"}) {
     EXPECT_EQ(AnalyzePage(ItemPage(u"1 円", left), Fields(kTime)),
               (PageReading{u"/終了", false, std::nullopt, u"/終了", true}));

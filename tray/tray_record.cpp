@@ -24,7 +24,7 @@ constexpr bool IsLeadByte(std::uint8_t b) {
 }  // namespace
 
 void TrayIconRecord::SetTip(const std::u16string& status) {
-  std::u16string text = status;
+  std::u16string text = status.substr(0, kTipChars);
   text.push_back(u'\0');
   text.resize(kTipChars, u' ');
 

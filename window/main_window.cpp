@@ -25,6 +25,7 @@
 #include <utility>
 
 #include "monitor/monitor.h"
+#include "monitor/page_analysis.h"
 #include "monitor/urls.h"
 #include "tray/qt/qt_clock_surface.h"
 
@@ -209,6 +210,9 @@ void MainWindow::SetTray(std::function<bool()> available, std::function<void()> 
   trayAvailable_ = std::move(available);
   removeTrayIcon_ = std::move(remove);
 }
+
+// A reading keeps more of each field than the title ever shows of the whole status.
+static_assert(kKeptFieldLength > MainWindow::kTitleStatusLength);
 
 void MainWindow::ShowStatus(const std::u16string& status) {
   // Where there is no notification area, the title stands in for the tooltip.

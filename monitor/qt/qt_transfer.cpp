@@ -114,7 +114,7 @@ void QtTransfer::OnFinished(QNetworkReply* reply) {
 
   std::string body;
   if (completed) body.swap(body_);
-  body_.clear();
+  std::string().swap(body_);  // no capacity of a big body kept for the next one
   // Last: the report may start the next request, or destroy this object.
   report_(completed ? TransferOutcome::kCompleted : TransferOutcome::kError, std::move(body));
 }

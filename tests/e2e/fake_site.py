@@ -4,13 +4,14 @@
 
 It answers every GET of http://page.auctions.yahoo.co.jp/jp/auction/ID with an item page in
 EUC-JP. A control file, read before each answer, may hold UTF-8 lines price=..., left=...
-(as in the HTML, e.g. 3&nbsp;分 or 終了), title=... and pad=N (N bytes of HTML comment, for
-larger pages); the defaults are 1,000 円, 2時間, Old camera and no padding. Each request line
+(as in the HTML, e.g. 3&nbsp;分 or 終了), title=..., pad=N (N bytes of HTML comment, for
+larger pages) and body=PATH (that file's bytes instead of the page); the defaults are 1,000 円, 2時間, Old camera and no padding. Each request line
 is appended to the log as "UNIX-TIME HH:MM:SS GET URL HTTP/1.1".
 """
 import argparse
 import http.server
 import os
+import pathlib
 import time
 
 
@@ -35,6 +36,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 f"<TR><TD>現在の価格</TD><TD><B>{page['price']}</B></TD></TR>\n"
                 f"<TR><TD>残り時間</TD><TD><FONT SIZE=2>{page['left']}</FONT></TD></TR>\n"
                 f"</TABLE>\n<!-- {'x' * int(page['pad'])} -->\n</BODY>\n</HTML>\n").encode("euc_jp")
+        if "body" in page:
+            body = pathlib.Path(page["body"]).read_bytes()
         self.send_response(200 if "/jp/auction/" in self.path else 404)
         self.send_header("Content-Type", "text/html; charset=EUC-JP")
         self.send_header("Content-Length", str(len(body)))
