@@ -62,6 +62,10 @@ void QtTransfer::Execute(const std::u16string& url) {
   body_.clear();
   abandoned_ = false;
   QNetworkReply* reply = manager_.get(request);
+  // Qt's network thread buffers a reply without bound while this thread is busy; its freed
+  // buffers can leave that thread's heap holding memory after a big page. The body is taken at
+  // every readyRead, so the bound never stalls a transfer.
+  reply->setReadBufferSize(kReadAhead);
   reply_ = reply;
   connect(reply, &QNetworkReply::readyRead, this, &QtTransfer::OnReadyRead);
   // Queued, so that even a reply that fails at once reports from the event loop.

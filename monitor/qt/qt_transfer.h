@@ -40,6 +40,8 @@ class QtTransfer : public QObject, public Transfer {
   static constexpr std::chrono::milliseconds kDefaultInactivityTimeout{std::chrono::seconds(60)};
   static constexpr std::chrono::milliseconds kDefaultTotalLimit{std::chrono::minutes(5)};
   static constexpr std::int64_t kDefaultBodyLimit = 16 * 1024 * 1024;
+  // The most that Qt reads ahead of the body taken so far.
+  static constexpr qint64 kReadAhead = 1024 * 1024;
 
   explicit QtTransfer(Report report,
                       std::chrono::milliseconds inactivityTimeout = kDefaultInactivityTimeout,
