@@ -17,22 +17,8 @@ if [ "${1:-}" = --at ]; then  # --at blinking|still WORK: one measurement
   hz="$(getconf CLK_TCK)"
   echo "MEASURED $phase: host CPU $(awk -v t=$((after - before)) -v hz="$hz" 'BEGIN { printf "%.2f", t / hz }') s" \
     "in $seconds s ($(cat "${pids[@]/#//proc/}"/comm | tr '\n' ' '))"
-  [ "$phase" = blinking ] && /usr/bin/python3 - <<'PY'
-import re, dbus
-bus = dbus.SessionBus()
-watcher = bus.get_object("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher")
-item = str(watcher.Get("org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems",
-                       dbus_interface="org.freedesktop.DBus.Properties")[0])
-name, path = re.split("[/@]/?", item, maxsplit=1)
-pixmaps = bus.get_object(name, "/" + path).Get("org.kde.StatusNotifierItem", "IconPixmap",
-                                              dbus_interface="org.freedesktop.DBus.Properties")
-# Marshalled: the array's length, then each (iiay) at an 8-byte boundary.
-size = 4
-for w, h, data in pixmaps:
-    size = (size + 7) // 8 * 8 + 12 + len(data)
-print(f"MEASURED IconPixmap: {len(pixmaps)} pictures "
-      f"({', '.join(f'{w}x{h}' for w, h, _ in pixmaps)}), {size} bytes")
-PY
+  [ "$phase" != blinking ] ||
+    echo "MEASURED IconPixmap: $(/usr/bin/python3 "$work/bin/probe.py" item | sed -n 's/^pixmaps=//p')"
   exit 0
 fi
 host="${1:?usage: bench/blink_cost.sh plasma|gnome|xfce|sway PROGRAM [SECONDS]}"

@@ -6,7 +6,8 @@ gnome_drive.py shot FILE [WxH+X+Y]: a screenshot of the screen or of that area, 
 gnome_drive.py shown: succeeds while the program's window is showing (as AT-SPI sees it).
 gnome_drive.py input: a pointer and keyboard through a remote-desktop session. Reads lines
 "move X Y", "click BUTTON [N]" (1 left, 2 middle, 3 right) and "keys KEYSYM..." (numbers,
-or ASCII characters as themselves) from standard input; prints "ready" once the session runs, which lasts until the input ends.
+or ASCII characters as themselves) from standard input; prints "ready" once the session runs,
+which lasts until the input ends.
 """
 import re
 import sys

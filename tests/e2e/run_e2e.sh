@@ -74,7 +74,9 @@ poll 5 eval '[ "$(gets)" -ge 1 ]' || fail "no GET after TaskTray"
 grep -q " GET $item_url HTTP/1.1" "$work/site.log" || fail "not the item page"
 poll 5 eval '! window_shown' || fail "the window is still shown"
 # The yellow pixels of a picture, as "X Y" lines (GNOME dims icons a little: 240,240,0).
-yellows() { convert "$1" -depth 8 txt:- | awk -F'[,:() ]+' '$3 > 200 && $4 > 200 && $5 < 60 { print $1, $2 }'; }
+yellows() {
+  convert "$1" -depth 8 txt:- | awk -F'[,:() ]+' '$3 > 200 && $4 > 200 && $5 < 60 { print $1, $2 }'
+}
 # The icon: the bounding box of the blinking face's yellow in the panel, and the rim around it.
 find_icon() {
   look "$work/band.png" "$panel" &&
