@@ -39,21 +39,33 @@ void Monitor::Start() {
 }
 
 void Monitor::OnTick() {
-  const LocalMinute now = MinuteOf(clock_.Now());
+  const LocalSeconds at = clock_.Now();
+  const LocalMinute now = MinuteOf(at);
+  if (state_.menuHoldsUntil && at >= *state_.menuHoldsUntil) state_.menuHoldsUntil.reset();
+  if (state_.menuHoldsUntil) {
+    // An open menu holds the face and the tooltip, never the watch; a blink that the menu's
+    // opening acknowledged still turns grey.
+    StartFetchIfDue(now);
+    if (state_.faceFill == FaceFill::kGrey || state_.alert) return;
+  }
   if (state_.lastMinute == now && !state_.alert) return;
 
   // The tooltip is the status as the minute work begins; a fetch that cannot start shows its
   // message on the next tick, which its emptied lastMinute brings at once.
   const std::u16string tooltip = state_.status;
   state_.lastMinute = now;
+  StartFetchIfDue(now);
+  state_.faceFill = NextFaceFill(state_.faceFill, state_.alert);
+  tray_.RefreshTrayIcon(tooltip, FaceOf(now, state_.faceFill));
+}
+
+void Monitor::StartFetchIfDue(LocalMinute now) {
   // A check that has passed is due however long ago (a machine that slept); one further
   // ahead than any interval reaches is due too (the clock was set back).
   if (state_.nextCheck <= now || state_.nextCheck - now > kLongestAhead) {
     state_.nextCheck = now + Minutes(window_.Interval());
     StartFetch();
   }
-  state_.faceFill = NextFaceFill(state_.faceFill, state_.alert);
-  tray_.RefreshTrayIcon(tooltip, FaceOf(now, state_.faceFill));
 }
 
 void Monitor::GoToTray() {

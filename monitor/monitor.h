@@ -37,6 +37,8 @@ class Monitor {
 
  private:
   void SetStatus(std::u16string status);
+  // The due test: moves the next check one interval on and fetches once it is reached.
+  void StartFetchIfDue(LocalMinute now);
 
   MonitorState state_;
   WindowControls& window_;

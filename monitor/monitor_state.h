@@ -37,6 +37,9 @@ struct MonitorState {
   std::u16string status;
   // The current bid seen last; a different one raises the alert.
   std::u16string lastPrice;
+  // While a popup menu shows, the face and the tooltip stand still until the menu closes, or
+  // until this time at the latest: some notification areas never report a dismissed menu.
+  std::optional<LocalSeconds> menuHoldsUntil;
 };
 
 }  // namespace lotwarden

@@ -10,6 +10,7 @@
 
 #include "monitor/urls.h"
 #include "tests/fakes.h"
+#include "tray/tray_mouse.h"
 
 namespace lotwarden {
 namespace {
@@ -126,6 +127,46 @@ TEST_F(MonitorTest, TheFaceBlinksWhileTheAlertStandsAndTurnsGreyAfter) {
   monitor.IdChanged();
   EXPECT_EQ(state().status + state().lastPrice + window.shownStatus, u"");
   EXPECT_FALSE(state().lastMinute);
+}
+
+// An open menu acknowledges the alert and holds the face and the tooltip, never a fetch, until it
+// closes, the pointer comes back or the hold's limit passes (a dismissal never reported).
+TEST_F(MonitorTest, AnOpenMenuHoldsTheFaceButNeverTheFetch) {
+  struct : TrayMenuHost {
+    void BringWindowToForeground() override {}
+    void ProcessPendingEvents() override {}
+    void PopupMenu() override {}
+    void ShowConfig() override {}
+  } host;
+  const auto act = [&](TrayMouse action) { OnTrayMouse(action, clock.now, state(), window, host); };
+  const auto refreshesIn = [&](int count) {
+    const size_t before = tray.calls.size();
+    RunSeconds(count);
+    return tray.calls.size() - before;
+  };
+  window.auctionId = u"b1";
+  transfer.respond = [this](const std::u16string&) {
+    monitor.CollectResponse(TransferOutcome::kCompleted, ItemPage("100 円", "3日"));
+  };
+  monitor.Start();
+  RunUntil(9, 9);
+  RunSeconds(state().faceFill == FaceFill::kYellow ? 50 : 51);  // yellow, blinking since 9:05
+  act(TrayMouse::kRightPress);
+  EXPECT_EQ(refreshesIn(12), 1u);  // turned grey once; held through the fetch due at 9:10
+  EXPECT_EQ(transfer.urls.size(), 2u);
+  EXPECT_EQ(Calls(tray.calls.size() - 1), u"100 円/残り3日@9:09");
+  act(TrayMouse::kMenuClosed);
+  EXPECT_EQ(refreshesIn(1), 1u);
+  RunUntil(9, 10);
+  RunSeconds(50);
+  for (const auto end : {TrayMouse::kMove, TrayMouse::kRightPress}) {
+    act(TrayMouse::kHostMenuOpened);
+    EXPECT_EQ(refreshesIn(20), 0u);  // past the next minute
+    if (end == TrayMouse::kMove) act(end);
+    EXPECT_EQ(refreshesIn(kMenuHoldLimit.count() - 20), 1u);
+    RunUntil(9, 11 + (end == TrayMouse::kMove));
+    RunSeconds(50);
+  }
 }
 
 TEST_F(MonitorTest, CollectingEndsTheRequestAndAppliesWhatThePageSays) {

@@ -201,8 +201,8 @@ TEST_F(TransferTest, LimitsEndARequestAsAnError) {
 // desktop). It is drawn afresh at every size and scale asked for, see-through where grey.
 TEST(TrayAdapters, PresenceSendsOnlyChanges) {
   QtTrayPresence presence{ClockFaceWindowIcon()};
-  QSystemTrayIcon& tray = *presence.trayIcon();
   presence.AddTrayIcon(u"Ready");
+  QSystemTrayIcon& tray = *presence.CreateIcon();
   EXPECT_EQ(tray.toolTip(), QStringLiteral("Ready"));
   // clang-format off
   const std::tuple<FaceReading, bool, QRgb> steps[] = {{{3, 0, FaceFill::kGrey}, true, 0},
@@ -242,7 +242,8 @@ TEST(TrayAdapters, PresenceSendsOnlyChanges) {
 TEST(TrayAdapters, RouterMapsEventsAndActivationsToActions) {
   QSystemTrayIcon tray;
   std::vector<TrayMouse> got;
-  TrayMouseRouter router{&tray, [&](TrayMouse action) { got.push_back(action); }};
+  TrayMouseRouter router{[&](TrayMouse action) { got.push_back(action); }};
+  router.SetTray(&tray);
   QMenu menu, exported;
   router.WatchMenu(&menu);
   router.WatchExportedMenu(&exported);
@@ -257,22 +258,33 @@ TEST(TrayAdapters, RouterMapsEventsAndActivationsToActions) {
   const int hour = 3'600'000, interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
   // clang-format off
   const std::tuple<R::ActivationReason, int, A> activations[] = {
-      {R::Trigger, hour, {T::kMove, T::kLeftPress}}, {R::Trigger, hour, {T::kLeftDoubleClick}},
+      {R::Trigger, hour, {T::kMove, T::kLeftPress}}, {R::Trigger, hour, {T::kMove, T::kLeftDoubleClick}},
       {R::Trigger, hour, {T::kMove, T::kLeftPress}}, {R::Trigger, 0, {T::kMove, T::kLeftPress}},
-      {R::DoubleClick, hour, {T::kLeftDoubleClick}}, {R::Context, hour, {T::kMove, T::kRightPress}},
-      {R::MiddleClick, hour, {T::kMiddle}}};
+      {R::DoubleClick, hour, {T::kMove, T::kLeftDoubleClick}},
+      {R::Context, hour, {T::kMove, T::kRightPress}}, {R::MiddleClick, hour, {T::kMove, T::kMiddle}}};
   // clang-format on
   for (const auto& [reason, doubleClickInterval, actions] : activations) {
     QGuiApplication::styleHints()->setMouseDoubleClickInterval(doubleClickInterval);
     emit tray.activated(reason);
     EXPECT_EQ(take(), actions) << reason << " " << doubleClickInterval;
   }
-  emit menu.aboutToHide();
-  // GNOME's host: a click opens the exported menu, a double-click then sends one activation.
+  // GNOME's host reads the menu ahead as the icon registers, and sends an activation only for a
+  // double-click: three in a row are three.
+  router.HostAppeared(true);
   emit exported.aboutToShow();
-  emit tray.activated(R::Trigger);
+  for (int i = 0; i < 3; ++i)
+    emit tray.activated(R::Trigger);
+  const A doubleClick{T::kMove, T::kLeftPress, T::kLeftDoubleClick};
+  EXPECT_EQ(take(),
+            (A{doubleClick[0], doubleClick[1], doubleClick[2], doubleClick[0], doubleClick[1],
+               doubleClick[2], doubleClick[0], doubleClick[1], doubleClick[2]}));
+  // Later openings are the user's; a choice, a closing or the host's end closes the menu.
+  QTest::qWait(TrayMouseRouter::kHostLookAheadMs + 100);
+  emit exported.aboutToShow();
   emit exported.triggered(nullptr);
-  EXPECT_EQ(take(), (A{T::kMove, T::kMove, T::kRightPress, T::kLeftDoubleClick, T::kMove}));
+  emit menu.aboutToHide();
+  router.HostGone();
+  EXPECT_EQ(take(), (A{T::kHostMenuOpened, T::kMenuClosed, T::kMenuClosed, T::kMenuClosed}));
   QGuiApplication::styleHints()->setMouseDoubleClickInterval(interval);
   QWidget icon, other;  // events on other widgets are not the tray's
   icon.setObjectName(QStringLiteral("QSystemTrayIconSys"));

@@ -82,9 +82,13 @@ TEST(TrayRecord, TooltipIsCutToWholeCp932Characters) {
 struct MouseFixture : testing::FakeWindow, TrayMenuHost {
   std::string log;
   MonitorState state;
+  LocalSeconds now;
   std::string Now() const {
     return std::string(state.alert ? " alert" : "") + (state.lastMinute ? "" : " redraw") +
-           (timerOn ? " ticking" : "");
+           (timerOn ? " ticking" : "") +
+           (state.menuHoldsUntil
+                ? " held " + std::to_string((*state.menuHoldsUntil - now).count()) + "s"
+                : "");
   }
   void OpenUrl() override { log += "open url,"; }
   void BringWindowToForeground() override { log += "foreground" + Now() + ","; }
@@ -94,19 +98,27 @@ struct MouseFixture : testing::FakeWindow, TrayMenuHost {
 };
 
 TEST(TrayMouse, EachActionDoesItsSteps) {
+  const LocalSeconds now = MakeLocalTime(2026, 12, 7, 9, 0, 0);
+  const std::string held = " held 30s";
   // clang-format off
   const std::pair<TrayMouse, std::string> cases[] = {
-      {TrayMouse::kMove, " redraw ticking"}, {TrayMouse::kLeftPress, " redraw ticking"},
-      {TrayMouse::kLeftRelease, " alert ticking"}, {TrayMouse::kLeftDoubleClick, "open url, alert ticking"},
-      {TrayMouse::kRightPress, "foreground,pending,popup,"}, {TrayMouse::kRightRelease, " alert ticking"},
-      {TrayMouse::kRightDoubleClick, "config, alert ticking"}, {TrayMouse::kMiddle, " alert ticking"}};
+      {TrayMouse::kMove, " redraw ticking"}, {TrayMouse::kLeftPress, " redraw ticking held 5s"},
+      {TrayMouse::kLeftRelease, " alert ticking held 5s"},
+      {TrayMouse::kLeftDoubleClick, "open url, alert ticking held 5s"},
+      {TrayMouse::kRightPress, "foreground redraw ticking" + held + ",pending,popup, redraw ticking" + held},
+      {TrayMouse::kHostMenuOpened, " redraw ticking" + held},
+      {TrayMouse::kMenuClosed, " alert redraw ticking"},
+      {TrayMouse::kRightRelease, " alert ticking held 5s"},
+      {TrayMouse::kRightDoubleClick, "config, alert ticking held 5s"}, {TrayMouse::kMiddle, " alert ticking held 5s"}};
   // clang-format on
   for (const auto& [action, steps] : cases) {
     MouseFixture f;
     f.state.alert = true;
     f.state.lastMinute = LocalMinute{};
+    f.state.menuHoldsUntil = now + std::chrono::seconds{5};  // a menu is open
     f.timerOn = action != TrayMouse::kMove;  // so the move shows it switches the tick on
-    OnTrayMouse(action, f.state, f, f);
+    f.now = now;
+    OnTrayMouse(action, now, f.state, f, f);
     EXPECT_EQ(f.log + f.Now(), steps) << static_cast<int>(action);
   }
 }

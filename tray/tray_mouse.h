@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <chrono>
+
+#include "monitor/local_time.h"
 #include "monitor/monitor_state.h"
 #include "monitor/window_controls.h"
 
@@ -16,7 +19,15 @@ enum class TrayMouse {
   kRightRelease,
   kRightDoubleClick,
   kMiddle,
+  // The notification area opened its own copy of the popup menu.
+  kHostMenuOpened,
+  // A popup menu closed, with or without a choice, or its notification area went away.
+  kMenuClosed,
 };
+
+// The longest a popup menu holds the face and the tooltip: longer than a person keeps a menu
+// open, and the limit where a notification area never reports the menu's dismissal.
+inline constexpr std::chrono::seconds kMenuHoldLimit{30};
 
 // What the tray's mouse actions need of the platform beyond the window's controls.
 class TrayMenuHost {
@@ -33,9 +44,12 @@ class TrayMenuHost {
   virtual void ShowConfig() = 0;
 };
 
-// Runs one mouse action on the tray icon: a pointer movement or a left press acknowledges the
-// alert, a left double-click opens the auction page, a right press opens the popup menu with
-// the tick stopped, a right double-click shows the window. The others do nothing.
-void OnTrayMouse(TrayMouse action, MonitorState& state, WindowControls& window, TrayMenuHost& host);
+// Runs one mouse action on the tray icon, at the time `now`: a pointer movement or a left press
+// acknowledges the alert, a left double-click opens the auction page, a right press opens the
+// popup menu, a right double-click shows the window. An opening menu acknowledges the alert and
+// holds the face and the tooltip (not the fetches) until it closes, kMenuHoldLimit at the most;
+// the pointer's return ends the hold too. The others do nothing.
+void OnTrayMouse(TrayMouse action, LocalSeconds now, MonitorState& state, WindowControls& window,
+                 TrayMenuHost& host);
 
 }  // namespace lotwarden

@@ -211,6 +211,16 @@ void MainWindow::SetTray(std::function<bool()> available, std::function<void()> 
   removeTrayIcon_ = std::move(remove);
 }
 
+void MainWindow::NotificationAreaChanged(bool present) {
+  if (monitor_ != nullptr) ShowStatus(monitor_->state().status);
+  if (!trayWanted_) return;
+  if (present) {
+    hide();
+  } else {
+    show();
+  }
+}
+
 // A reading keeps more of each field than the title ever shows of the whole status.
 static_assert(kKeptFieldLength > MainWindow::kTitleStatusLength);
 
@@ -247,6 +257,7 @@ void MainWindow::GetIDfromClipBoard() {
 }
 
 void MainWindow::Config() {
+  trayWanted_ = false;
   show();
 }
 
@@ -264,7 +275,8 @@ void MainWindow::TransferReported(TransferOutcome outcome, std::string_view body
 void MainWindow::GoToTray() {
   if (monitor_ != nullptr) monitor_->GoToTray();
   // Without a notification area a hidden window (with no taskbar button) could never be
-  // reached again, so it stays shown.
+  // reached again, so it stays shown until an area comes.
+  trayWanted_ = true;
   if (TrayAvailable()) hide();
 }
 

@@ -53,6 +53,9 @@ class MainWindow : public QWidget, public WindowControls {
   // The notification area: whether the desktop has one now, and how to take the icon out
   // of it. Without one the window never hides and shows the status in its title.
   void SetTray(std::function<bool()> available, std::function<void()> remove);
+  // The notification area came or went: a window that "TaskTray" sent there hides once an area
+  // exists, and shows again while none does, so that the program is always in reach.
+  void NotificationAreaChanged(bool present);
 
   // The popup menu that the tray icon opens, and its commands.
   QMenu* popupMenu() const { return menu_; }
@@ -86,6 +89,8 @@ class MainWindow : public QWidget, public WindowControls {
 
   Monitor* monitor_ = nullptr;
   bool loaded_ = false;
+  // "TaskTray" asked for the notification area, and "Config." has not asked for the window since.
+  bool trayWanted_ = false;
   std::function<bool()> trayAvailable_;
   std::function<void()> removeTrayIcon_;
 

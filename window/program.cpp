@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "window/program.h"
 
+#include <QGuiApplication>
 #include <QMenu>
+#include <QSystemTrayIcon>
 #include <string>
 #include <utility>
 
@@ -17,14 +19,22 @@ Program::Program(const Clock& clock)
       tray_(window_.windowIcon()),
       monitor_(window_, transfer_, tray_, clock),
       menuHost_(&window_, window_.popupMenu(), [this] { window_.Config(); }),
-      mouse_(tray_.trayIcon(), [this](TrayMouse action) { OnTrayMouse(action); }) {
+      mouse_([this](TrayMouse action) { OnTrayMouse(action); }),
+      area_([this] { return tray_.UsesXEmbed() && QSystemTrayIcon::isSystemTrayAvailable(); }),
+      clock_(clock) {
   mouse_.WatchMenu(window_.popupMenu());
-  // Where the notification area shows the menu itself, it gets a copy of the entries.
-  if (QMenu* exported = tray_.ExportMenu(window_.popupMenu()->actions())) {
-    menuHost_.SetExportedMenu(exported);
-    mouse_.WatchExportedMenu(exported);
-  }
-  window_.SetTray(&QtTrayPresence::Available, [this] { tray_.RemoveTrayIcon(); });
+  // On X11 Qt's icon docks into an XEmbed tray whenever one appears. Elsewhere an icon made
+  // while no D-Bus host is registered never shows, so it waits for one.
+  if (QGuiApplication::platformName() == QLatin1String("xcb") || area_.hostRegistered())
+    CreateTrayIcon();
+  QObject::connect(&area_, &TrayAreaWatcher::hostAppeared, &mouse_, [this] {
+    CreateTrayIcon();
+    mouse_.HostAppeared(area_.hostIsGnomeShell());
+  });
+  QObject::connect(&area_, &TrayAreaWatcher::hostGone, &mouse_, &TrayMouseRouter::HostGone);
+  QObject::connect(&area_, &TrayAreaWatcher::areaChanged, &window_,
+                   &MainWindow::NotificationAreaChanged);
+  window_.SetTray([this] { return area_.present(); }, [this] { tray_.RemoveTrayIcon(); });
   window_.AttachMonitor(&monitor_);
 }
 
@@ -32,8 +42,17 @@ Program::~Program() {
   window_.AttachMonitor(nullptr);
 }
 
+void Program::CreateTrayIcon() {
+  if (tray_.trayIcon() != nullptr) return;
+  mouse_.SetTray(tray_.CreateIcon());
+  mouse_.HostAppeared(area_.hostIsGnomeShell());
+  // Where the notification area shows the menu itself, it gets a copy of the entries.
+  if (QMenu* exported = tray_.ExportMenu(window_.popupMenu()->actions()))
+    mouse_.WatchExportedMenu(exported);
+}
+
 void Program::OnTrayMouse(TrayMouse action) {
-  lotwarden::OnTrayMouse(action, monitor_.state(), window_, menuHost_);
+  lotwarden::OnTrayMouse(action, clock_.Now(), monitor_.state(), window_, menuHost_);
 }
 
 }  // namespace lotwarden

@@ -5,14 +5,15 @@
 #include "monitor/qt/qt_transfer.h"
 #include "tray/qt/qt_tray_menu_host.h"
 #include "tray/qt/qt_tray_presence.h"
+#include "tray/qt/tray_area_watcher.h"
 #include "tray/qt/tray_mouse_router.h"
 #include "window/main_window.h"
 
 namespace lotwarden {
 
 // The program's objects wired together: the window, the HTTP transfer, the monitor that
-// handles their events, and the tray icon with its mouse actions. The clock is the
-// caller's, so tests can set the time.
+// handles their events, and the tray icon with its mouse actions, following the notification
+// area as it comes and goes. The clock is the caller's, so tests can set the time.
 class Program {
  public:
   explicit Program(const Clock& clock);
@@ -24,8 +25,11 @@ class Program {
   MainWindow& window() { return window_; }
   Monitor& monitor() { return monitor_; }
   QtTrayPresence& tray() { return tray_; }
+  TrayAreaWatcher& area() { return area_; }
   // A mouse action on the tray icon.
   void OnTrayMouse(TrayMouse action);
+  // Makes the tray icon, with its menu and mouse actions, unless it exists.
+  void CreateTrayIcon();
 
  private:
   MainWindow window_;
@@ -34,6 +38,8 @@ class Program {
   Monitor monitor_;
   QtTrayMenuHost menuHost_;
   TrayMouseRouter mouse_;
+  TrayAreaWatcher area_;
+  const Clock& clock_;
 };
 
 }  // namespace lotwarden

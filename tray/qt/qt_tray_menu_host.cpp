@@ -13,10 +13,6 @@ namespace lotwarden {
 QtTrayMenuHost::QtTrayMenuHost(QWidget* window, QMenu* menu, std::function<void()> showConfig)
     : window_(window), menu_(menu), showConfig_(std::move(showConfig)) {}
 
-void QtTrayMenuHost::SetExportedMenu(QMenu* exported) {
-  QObject::connect(exported, &QMenu::aboutToShow, &connections_, [this] { ++shownByDesktop_; });
-}
-
 void QtTrayMenuHost::BringWindowToForeground() {
   // A hidden window stays hidden; a shown one comes to the front.
   if (window_ && window_->isVisible()) {
@@ -30,10 +26,6 @@ void QtTrayMenuHost::ProcessPendingEvents() {
 }
 
 void QtTrayMenuHost::PopupMenu() {
-  if (shownByDesktop_ > 0) {
-    --shownByDesktop_;
-    return;
-  }
   if (!menu_) return;
   if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
       !(window_ && window_->isVisible())) {

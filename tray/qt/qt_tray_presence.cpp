@@ -10,37 +10,55 @@
 namespace lotwarden {
 
 QtTrayPresence::QtTrayPresence(QIcon windowIcon, QObject* parent)
-    : QObject(parent), windowIcon_(std::move(windowIcon)), tray_(new QSystemTrayIcon(this)) {}
+    : QObject(parent), windowIcon_(std::move(windowIcon)) {}
 
 QtTrayPresence::~QtTrayPresence() {
-  tray_->hide();
+  if (tray_ != nullptr) tray_->hide();
 }
 
-bool QtTrayPresence::Available() {
-  return QSystemTrayIcon::isSystemTrayAvailable();
+QSystemTrayIcon* QtTrayPresence::CreateIcon() {
+  if (tray_ != nullptr) return tray_;
+  tray_ = new QSystemTrayIcon(this);
+  SendFace();
+  SendTooltip();
+  if (shown_) tray_->show();
+  return tray_;
 }
 
 void QtTrayPresence::AddTrayIcon(const std::u16string& tooltip) {
   record_.SetTip(tooltip);
-  tray_->setIcon(windowIcon_);
-  sentFace_.reset();
+  shown_ = true;
+  face_.reset();
+  SendFace();
   SendTooltip();
-  tray_->show();
+  if (tray_ != nullptr) tray_->show();
 }
 
 void QtTrayPresence::RefreshTrayIcon(const std::u16string& tooltip, const FaceReading& face) {
   record_.SetTip(tooltip);
-  // The face at the screen's scale: a D-Bus host picks its size from those listed.
-  const std::pair drawn{face, qGuiApp->devicePixelRatio()};
-  if (sentFace_ != drawn) {
-    tray_->setIcon(FaceIcon(face, TrayIconSizes(drawn.second)));
-    sentFace_ = drawn;
-  }
+  face_ = face;
+  SendFace();
   SendTooltip();
 }
 
 void QtTrayPresence::RemoveTrayIcon() {
-  tray_->hide();
+  shown_ = false;
+  if (tray_ != nullptr) tray_->hide();
+}
+
+void QtTrayPresence::SendFace() {
+  if (tray_ == nullptr) return;
+  if (!face_) {
+    tray_->setIcon(windowIcon_);
+    sentFace_.reset();
+    return;
+  }
+  // The face at the screen's scale: a D-Bus host picks its size from those listed.
+  const std::pair drawn{*face_, qGuiApp->devicePixelRatio()};
+  if (sentFace_ != drawn) {
+    tray_->setIcon(FaceIcon(*face_, TrayIconSizes(drawn.second)));
+    sentFace_ = drawn;
+  }
 }
 
 QMenu* QtTrayPresence::ExportMenu(const QList<QAction*>& entries) {
@@ -83,6 +101,7 @@ QString StatusMenuLabel(const QString& status) {
 }
 
 void QtTrayPresence::SendTooltip() {
+  if (tray_ == nullptr) return;
   const QString tip = QString::fromStdU16String(record_.TooltipText());
   if (sentTooltip_ == tip) return;
   tray_->setToolTip(tip);

@@ -24,6 +24,8 @@ namespace lotwarden {
 // the tray only when they changed, since on D-Bus hosts every change travels to the desktop.
 // Hosts that draw the menu themselves also get the tooltip's text as the menu's first, inert
 // line: GNOME's AppIndicator host never shows a tooltip, and opens that menu on a click.
+// Qt chooses between a D-Bus and an XEmbed icon once, when the icon is made, so the icon is made
+// only when asked (see CreateIcon); until then the face and the tooltip are kept for it.
 class QtTrayPresence : public QObject, public TrayPresence {
   Q_OBJECT
 
@@ -32,8 +34,10 @@ class QtTrayPresence : public QObject, public TrayPresence {
   explicit QtTrayPresence(QIcon windowIcon, QObject* parent = nullptr);
   ~QtTrayPresence() override;
 
-  // Whether the desktop has a notification area; without one the window must stay reachable.
-  static bool Available();
+  // Makes the icon, once, with the face and the tooltip given so far.
+  QSystemTrayIcon* CreateIcon();
+  // Whether the icon is Qt's XEmbed one, which docks into an X11 tray by itself.
+  bool UsesXEmbed() const { return tray_ != nullptr && exportedMenu_ == nullptr; }
 
   void AddTrayIcon(const std::u16string& tooltip) override;
   void RefreshTrayIcon(const std::u16string& tooltip, const FaceReading& face) override;
@@ -45,10 +49,12 @@ class QtTrayPresence : public QObject, public TrayPresence {
   // Qt exports; null where the program opens its own menu (XEmbed), which is then left as it is.
   QMenu* ExportMenu(const QList<QAction*>& entries);
 
+  // Null until CreateIcon.
   QSystemTrayIcon* trayIcon() const { return tray_; }
   const TrayIconRecord& record() const { return record_; }
 
  private:
+  void SendFace();
   void SendTooltip();
 
   TrayIconRecord record_;
@@ -56,7 +62,10 @@ class QtTrayPresence : public QObject, public TrayPresence {
   // Goes before the icon that exports it.
   std::unique_ptr<QMenu> exportedMenu_;
   QAction* statusEntry_ = nullptr;
-  QSystemTrayIcon* tray_;
+  QSystemTrayIcon* tray_ = nullptr;
+  bool shown_ = false;
+  // The face to show; none before the first refresh.
+  std::optional<FaceReading> face_;
   // What the tray was last given, to send only changes.
   std::optional<std::pair<FaceReading, qreal>> sentFace_;
   std::optional<QString> sentTooltip_;

@@ -37,31 +37,44 @@ std::optional<TrayMouse> ButtonAction(QEvent::Type type, Qt::MouseButton button)
 
 }  // namespace
 
-TrayMouseRouter::TrayMouseRouter(QSystemTrayIcon* tray, std::function<void(TrayMouse)> deliver,
-                                 QObject* parent)
-    : QObject(parent), tray_(tray), deliver_(std::move(deliver)) {
+TrayMouseRouter::TrayMouseRouter(std::function<void(TrayMouse)> deliver, QObject* parent)
+    : QObject(parent), deliver_(std::move(deliver)) {
   qApp->installEventFilter(this);
-  connect(tray, &QSystemTrayIcon::activated, this, &TrayMouseRouter::Activated);
 }
 
 TrayMouseRouter::~TrayMouseRouter() {
   qApp->removeEventFilter(this);
 }
 
+void TrayMouseRouter::SetTray(QSystemTrayIcon* tray) {
+  if (tray_) disconnect(tray_, nullptr, this, nullptr);
+  tray_ = tray;
+  connect(tray, &QSystemTrayIcon::activated, this, &TrayMouseRouter::Activated);
+  sinceHost_.start();
+}
+
 void TrayMouseRouter::WatchMenu(QMenu* menu) {
-  // Queued: the pointer's return comes after the menu's command has run.
-  connect(menu, &QMenu::aboutToHide, this, &TrayMouseRouter::MenuClosed, Qt::QueuedConnection);
+  // Posted, so the menu counts as closed after its command has run.
+  connect(menu, &QMenu::aboutToHide, this, [this] { Post(TrayMouse::kMenuClosed); });
 }
 
 void TrayMouseRouter::WatchExportedMenu(QMenu* menu) {
   connect(menu, &QMenu::aboutToShow, this, [this] {
-    sinceClick_.start();
-    Post(TrayMouse::kMove);
-    Post(TrayMouse::kRightPress);
+    if (sinceHost_.isValid() && sinceHost_.elapsed() < kHostLookAheadMs) return;
+    Post(TrayMouse::kHostMenuOpened);
   });
   WatchMenu(menu);
   // Hosts built on libdbusmenu-gtk report no closing, but a chosen entry closes the menu.
-  connect(menu, &QMenu::triggered, this, &TrayMouseRouter::MenuClosed, Qt::QueuedConnection);
+  connect(menu, &QMenu::triggered, this, [this] { Post(TrayMouse::kMenuClosed); });
+}
+
+void TrayMouseRouter::HostAppeared(bool gnomeShell) {
+  gnomeShell_ = gnomeShell;
+  sinceHost_.start();
+}
+
+void TrayMouseRouter::HostGone() {
+  Post(TrayMouse::kMenuClosed);
 }
 
 bool TrayMouseRouter::TrayWidgetExists() {
@@ -94,16 +107,21 @@ bool TrayMouseRouter::eventFilter(QObject* watched, QEvent* event) {
 
 void TrayMouseRouter::Activated(QSystemTrayIcon::ActivationReason reason) {
   if (TrayWidgetExists()) return;
+  // The host's call shows the pointer is over the icon, and that no menu of its own is open.
+  Post(TrayMouse::kMove);
   switch (reason) {
     case QSystemTrayIcon::Trigger:
-      // The second click of a double-click replaces its press, as on XEmbed.
-      if (sinceClick_.isValid() &&
-          sinceClick_.elapsed() < QGuiApplication::styleHints()->mouseDoubleClickInterval()) {
+      if (gnomeShell_) {
+        Post(TrayMouse::kLeftPress);
+        Post(TrayMouse::kLeftDoubleClick);
+      } else if (sinceClick_.isValid() &&
+                 sinceClick_.elapsed() <
+                     QGuiApplication::styleHints()->mouseDoubleClickInterval()) {
+        // The second click of a double-click replaces its press, as on XEmbed.
         sinceClick_.invalidate();
         Post(TrayMouse::kLeftDoubleClick);
       } else {
         sinceClick_.start();
-        Post(TrayMouse::kMove);
         Post(TrayMouse::kLeftPress);
       }
       break;
@@ -111,7 +129,6 @@ void TrayMouseRouter::Activated(QSystemTrayIcon::ActivationReason reason) {
       Post(TrayMouse::kLeftDoubleClick);
       break;
     case QSystemTrayIcon::Context:
-      Post(TrayMouse::kMove);
       Post(TrayMouse::kRightPress);
       break;
     case QSystemTrayIcon::MiddleClick:
@@ -125,10 +142,6 @@ void TrayMouseRouter::Activated(QSystemTrayIcon::ActivationReason reason) {
 void TrayMouseRouter::Post(TrayMouse action) {
   QMetaObject::invokeMethod(
       this, [this, action] { deliver_(action); }, Qt::QueuedConnection);
-}
-
-void TrayMouseRouter::MenuClosed() {
-  if (!TrayWidgetExists()) deliver_(TrayMouse::kMove);
 }
 
 }  // namespace lotwarden
