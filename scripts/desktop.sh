@@ -52,7 +52,9 @@ host_registered() {
 # start_desktop trayer|xfce|sway|gnome|plasma WORK: the desktop, in the empty folder WORK (its
 # home, runtime folder, logs), on an 800x600 screen. Adds what it starts to the array pids and
 # defines how to act there as a user: look FILE [WxH+X+Y] (a screenshot), move X Y, click BUTTON
-# [COUNT], window_shown and tasktray ID (types the ID into the window and presses "TaskTray").
+# [COUNT], window_shown and tasktray ID [least] (types the ID into the window, with least the
+# interval at its least, and presses "TaskTray"); start_panel, where the desktop's notification
+# area is a program of its own (trayer, waybar), starts it and sets panel_pid.
 # Sets as_user, the prefix that runs a command as the desktop's user (sway refuses root), and
 # panel and menu_area, where the icon and its menu show.
 start_desktop() {
@@ -83,17 +85,16 @@ start_desktop() {
       look() { import -window root -depth 8 ${2:+-crop "$2"} "$1" 2>/dev/null; }
       move() { xdotool mousemove "$1" "$2"; }
       click() { xdotool click --repeat "${2:-1}" --delay 80 "$1"; }
-      window_shown() { xdotool search --onlyvisible --name '^Lotwarden$' >/dev/null 2>&1; }
+      window_shown() { xdotool search --onlyvisible --name '^Lotwarden( - .*)?$' >/dev/null 2>&1; }
       tasktray() {
         xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Lotwarden$')" &&
-          xdotool type "$1" && xdotool key Tab Tab Tab Tab Tab space
+          xdotool type "$1" && xdotool key Tab ${2:+Home} Tab Tab Tab Tab space
       }
       start_xvfb "$work/xvfb.log" || return 1
       pids+=("$xvfb_pid")
       ;;&
     trayer)
-      start_trayer "$work/trayer.log" || return 1
-      pids+=("$trayer_pid")
+      start_panel() { start_trayer "$desktop_work/trayer.log" && panel_pid=$trayer_pid; }
       ;;
     xfce)  # a white panel along the top with the status tray
       mkdir -p "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
@@ -115,7 +116,7 @@ EOF
       ;;
     sway)  # waybar's tray on a black bar
       printf '%s\n' "output HEADLESS-1 resolution 800x600 position 0 0" "xwayland disable" \
-        "exec waybar -c $work/waybar.json -s $work/waybar.css" >"$work/sway.conf"
+        >"$work/sway.conf"
       echo '{"position": "top", "height": 30, "modules-right": ["tray"], "tray": {"icon-size": 22}}' \
         >"$work/waybar.json"
       echo 'window#waybar { background: #000000; }' >"$work/waybar.css"
@@ -127,12 +128,17 @@ EOF
       WAYLAND_DISPLAY="$(basename "$(compgen -G "$work/run/wayland-[0-9]")")"
       SWAYSOCK="$(compgen -G "$work/run/sway-ipc.*.sock")"
       export WAYLAND_DISPLAY SWAYSOCK QT_QPA_PLATFORM=wayland
-      poll 15 host_registered || { desktop_error="waybar's tray did not register" && return 1; }
+      start_panel() {
+        "${as_user[@]}" waybar -c "$desktop_work/waybar.json" -s "$desktop_work/waybar.css" \
+          >>"$desktop_work/waybar.log" 2>&1 &
+        panel_pid=$!
+        poll 15 host_registered
+      }
       exec {pointer}> >(exec "${as_user[@]}" /usr/bin/python3 "$work/bin/wl_pointer.py" \
         >"$work/pointer.log" 2>&1)
       pids+=($!)
-      window_shown() { "${as_user[@]}" swaymsg -t get_tree | grep -q '"name": "Lotwarden"'; }
-      tasktray() { "${as_user[@]}" wtype -s 800 "$1" -k Tab -k Tab -k Tab -k Tab -k Tab -k space; }
+      window_shown() { "${as_user[@]}" swaymsg -t get_tree | grep -q '"name": "Lotwarden[" ]'; }
+      tasktray() { "${as_user[@]}" wtype -s 800 "$1" -k Tab ${2:+-k Home} -k Tab -k Tab -k Tab -k Tab -k space; }
       look() {
         local at="${2:-}" && at="${at#*+}"
         "${as_user[@]}" grim ${2:+-g "${at/+/,} ${2%%+*}"} "$desktop_work/home/look.png" &&
@@ -170,10 +176,15 @@ EOF
       look() { /usr/bin/python3 "$desktop_work/bin/gnome_drive.py" shot "$@"; }
       window_shown() { /usr/bin/python3 "$desktop_work/bin/gnome_drive.py" shown; }
       # Its first key may be lost: a Shift goes first.
-      tasktray() { echo "keys 0xffe1 $1 0xff09 0xff09 0xff09 0xff09 0xff09 0x20" >&"$pointer"; }
+      tasktray() { echo "keys 0xffe1 $1 0xff09 ${2:+0xff50} 0xff09 0xff09 0xff09 0xff09 0x20" >&"$pointer"; }
       ;;
     *) desktop_error="no such desktop: $host" && return 1 ;;
   esac
+  # A panel of its own comes now, or, with desktop_late set, when the caller starts it.
+  if declare -F start_panel >/dev/null && [ -z "${desktop_late:-}" ]; then
+    start_panel || { desktop_error="the panel did not start" && return 1; }
+    pids+=("$panel_pid")
+  fi
   if [ -n "${pointer:-}" ]; then  # the Wayland pointer drivers read the same lines
     poll 5 grep -q ready "$work/pointer.log" || { desktop_error="no pointer" && return 1; }
     move() { echo "move $1 $2" >&"$pointer"; }

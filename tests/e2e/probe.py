@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: MIT
 """Reads the running program from outside, on the session bus.
 
-probe.py item: the StatusNotifierItem's tooltip title, its exported menu's entries and its
-icon's pictures (sizes, and the bytes of the marshalled IconPixmap), one "key=value" line each.
+probe.py item: the StatusNotifierItem's tooltip title, how many items are registered, its
+exported menu's entries and its icon's pictures (sizes, and the bytes of the marshalled IconPixmap), one "key=value" line each.
 probe.py a11y: "role|name|caption" for the program's windows and every control in them, as
 AT-SPI gives them (caption: the label that the control is labelled by).
 probe.py contrast PNG: "RATIO R,G,B": how the icon's lines (all that is not the panel's colour,
@@ -31,6 +31,7 @@ def item():
     menu = bus.get_object(name, props["Menu"])
     _, layout = menu.GetLayout(0, -1, ["label"], dbus_interface="com.canonical.dbusmenu")
     print(f"tooltip={props['ToolTip'][2]}")
+    print(f"items={len(items)}")
     print("menu=" + "|".join(str(entry[1].get("label", "")) for entry in layout[2]))
     size = 4  # the array's length, then each (iiay) at an 8-byte boundary
     for _, _, data in props["IconPixmap"]:

@@ -4,9 +4,12 @@
 # (StatusNotifierItem) on Xvfb, waybar's tray in a headless sway run as nobody or GNOME Shell's
 # AppIndicator extension (Wayland), with the fake site as its proxy and a stand-in xdg-open. No
 # fetch falls due within the run (5 min), so no step depends on the clock's second.
-# Usage: run_e2e.sh trayer|xfce|sway|gnome|plasma PROGRAM [SCREENSHOT_DIR]
+# HOST-late, gnome-lock and xfce-menu run what a desktop's faults must not stop (faults.sh).
+# Usage: run_e2e.sh trayer|xfce|sway|gnome|plasma[-SCENARIO] PROGRAM [SCREENSHOT_DIR]
 set -u
-host="${1:?usage: run_e2e.sh trayer|xfce|sway|gnome|plasma PROGRAM [SCREENSHOT_DIR]}" program="${2:?}"
+host="${1:?usage: run_e2e.sh HOST[-SCENARIO] PROGRAM [SCREENSHOT_DIR]}" program="${2:?}"
+scenario="" && [[ $host == *-* ]] && scenario="${host#*-}" host="${host%%-*}"
+[ "$scenario" != late ] || desktop_late=1
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../../scripts/desktop.sh"
 shots="${3:-$(mktemp -d "/tmp/lotwarden-e2e-$host.XXXXXX")}"
@@ -49,6 +52,20 @@ pids+=($!)
 poll 10 test -s "$work/port" || fail "the fake site did not start"
 export http_proxy="http://127.0.0.1:$(cat "$work/port")"
 gets() { grep -c ' GET http://page.auctions.yahoo.co.jp/jp/auction/' "$work/site.log"; }
+# The yellow pixels of a picture, as "X Y" lines (GNOME dims icons a little: 240,240,0).
+yellows() {
+  convert "$1" -depth 8 txt:- | awk -F'[,:() ]+' '$3 > 200 && $4 > 200 && $5 < 60 { print $1, $2 }'
+}
+# The icon: the bounding box of the blinking face's yellow in the panel, and the rim around it.
+find_icon() {
+  look "$work/band.png" "$panel" &&
+    read -r ix iy iw ih < <(yellows "$work/band.png" | awk -v at="$panel" '
+      { if (!n++) { x0 = x1 = $1; y0 = y1 = $2 }
+        x0 = $1 < x0 ? $1 : x0; x1 = $1 > x1 ? $1 : x1
+        y0 = $2 < y0 ? $2 : y0; y1 = $2 > y1 ? $2 : y1 }
+      END { split(at, a, "+"); if (n >= 20) print x0 - 3, y0 - 3 + a[3], x1 - x0 + 7, y1 - y0 + 7
+            else exit 1 }')
+}
 
 # --- the main road ------------------------------------------------------------------------------
 item_url="http://page.auctions.yahoo.co.jp/jp/auction/x1234567890" status="1,000 円/残り2時間"
@@ -57,6 +74,7 @@ program_pid=$!
 
 step=window
 poll 15 window_shown || fail "the window did not show"
+[ -z "$scenario" ] || { source "$here/faults.sh" && exit 0; }
 poll 10 eval 'probe a11y | grep -Fxq "dialog|Lotwarden|"' ||
   fail "no dialog \"Lotwarden\" in AT-SPI"
 probe a11y >"$work/a11y"
@@ -73,20 +91,6 @@ tasktray x1234567890
 poll 5 eval '[ "$(gets)" -ge 1 ]' || fail "no GET after TaskTray"
 grep -q " GET $item_url HTTP/1.1" "$work/site.log" || fail "not the item page"
 poll 5 eval '! window_shown' || fail "the window is still shown"
-# The yellow pixels of a picture, as "X Y" lines (GNOME dims icons a little: 240,240,0).
-yellows() {
-  convert "$1" -depth 8 txt:- | awk -F'[,:() ]+' '$3 > 200 && $4 > 200 && $5 < 60 { print $1, $2 }'
-}
-# The icon: the bounding box of the blinking face's yellow in the panel, and the rim around it.
-find_icon() {
-  look "$work/band.png" "$panel" &&
-    read -r ix iy iw ih < <(yellows "$work/band.png" | awk -v at="$panel" '
-      { if (!n++) { x0 = x1 = $1; y0 = y1 = $2 }
-        x0 = $1 < x0 ? $1 : x0; x1 = $1 > x1 ? $1 : x1
-        y0 = $2 < y0 ? $2 : y0; y1 = $2 > y1 ? $2 : y1 }
-      END { split(at, a, "+"); if (n >= 20) print x0 - 3, y0 - 3 + a[3], x1 - x0 + 7, y1 - y0 + 7
-            else exit 1 }')
-}
 poll 10 find_icon || fail "no blinking clock face in the notification area"
 cx=$((ix + iw / 2)) cy=$((iy + ih / 2))
 pass "one GET of the item page; the window hid; the icon is at ${iw}x${ih}+${ix}+${iy}"
