@@ -63,7 +63,7 @@ case "$scenario" in
       unlocked=$EPOCHREALTIME
       gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com']"
       poll 5 item_is_current || fail "cycle $cycle: the item: $(tr '\n' ' ' <"$work/item")"
-      slowest="$(awk -v a="$slowest" -v b="$(since "$unlocked")" 'BEGIN { print b > a ? b : a }')"
+      slowest="$(awk -v a="$slowest" -v b="$(since "$unlocked")" 'BEGIN { print (b > a ? b : a) }')"
     done
     grep -Fxq items=1 "$work/item" || fail "$(grep items= "$work/item") items registered"
     awk -v s="$slowest" 'BEGIN { exit !(s <= 2) }' || fail "the icon took $slowest s to come back"
