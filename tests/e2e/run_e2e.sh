@@ -144,12 +144,18 @@ fi
 pass "the tooltip and the menu's first line hold \"$status\""
 
 step=double-click
-move "$cx" "$cy" && sleep 0.5 && click 1 2
-poll 5 test -s "$LOTWARDEN_E2E_BROWSER_LOG" || fail "the double-click opened nothing"
-sleep 1.5
-[ "$(cat "$LOTWARDEN_E2E_BROWSER_LOG")" = "$item_url" ] ||
+move "$cx" "$cy" && sleep 0.5
+opened() { [ "$(grep -cFx "$item_url" "$LOTWARDEN_E2E_BROWSER_LOG")" -ge "$1" ]; }
+for n in 1 2 3; do  # GNOME's host learns from the first how to send the next ones
+  click 1 2
+  poll 5 opened $n || fail "double-click $n opened nothing"
+  [ "$host" != gnome ] || { sleep 0.6 && echo "keys 0xff1b" >&"$pointer"; }  # a menu it opened
+  sleep 0.6
+done
+sleep 1
+[ "$(cat "$LOTWARDEN_E2E_BROWSER_LOG")" = "$(printf '%s\n' "$item_url" "$item_url" "$item_url")" ] ||
   fail "the browser got: $(cat "$LOTWARDEN_E2E_BROWSER_LOG")"
-pass "the item page opened once"
+pass "three double-clicks opened the item page three times"
 
 step=menu
 # The pointer stays in the top rows, left out of the comparison below (grim draws it).
