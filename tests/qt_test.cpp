@@ -372,6 +372,23 @@ TEST_F(ProgramTest, WithoutANotificationAreaTheTitleShowsTheStatus) {
   }
 }
 
+// "TaskTray" without a notification area hides the window once one comes, and shows it while none
+// is there, until "Config." asks for the window.
+TEST_F(ProgramTest, TheWindowFollowsTheNotificationArea) {
+  tray = false;
+  window().show();
+  QTest::mouseClick(Control<QPushButton>(window(), "StayInTaskBar"), Qt::LeftButton);
+  std::string seen;
+  for (const bool present : {true, false, true}) {
+    tray = present;
+    window().NotificationAreaChanged(present);
+    seen += window().isVisible() ? "shown " : "hidden ";
+  }
+  Run("config");
+  window().NotificationAreaChanged(true);
+  EXPECT_EQ(seen + (window().isVisible() ? "shown" : "hidden"), "hidden shown hidden shown");
+}
+
 // The menu's commands, and the tray's mouse actions reaching theirs.
 TEST_F(ProgramTest, MenuCommandsAndMouseActions) {
   QString asked;
