@@ -20,13 +20,19 @@ Program::Program(const Clock& clock)
       monitor_(window_, transfer_, tray_, clock),
       menuHost_(&window_, window_.popupMenu(), [this] { window_.Config(); }),
       mouse_([this](TrayMouse action) { OnTrayMouse(action); }),
-      area_([this] { return tray_.UsesXEmbed() && QSystemTrayIcon::isSystemTrayAvailable(); }),
+      // Qt's XEmbed icon shows only in an XEmbed tray; a D-Bus icon (or one still to be made),
+      // only with a D-Bus host.
+      area_([this](bool host) {
+        return tray_.UsesXEmbed() ? QSystemTrayIcon::isSystemTrayAvailable() : host;
+      }),
       clock_(clock) {
   mouse_.WatchMenu(window_.popupMenu());
   // On X11 Qt's icon docks into an XEmbed tray whenever one appears. Elsewhere an icon made
   // while no D-Bus host is registered never shows, so it waits for one.
-  if (QGuiApplication::platformName() == QLatin1String("xcb") || area_.hostRegistered())
+  if (QGuiApplication::platformName() == QLatin1String("xcb") || area_.hostRegistered()) {
     CreateTrayIcon();
+    area_.Update();
+  }
   QObject::connect(&area_, &TrayAreaWatcher::hostAppeared, &mouse_, [this] {
     CreateTrayIcon();
     mouse_.HostAppeared(area_.hostIsGnomeShell());

@@ -35,20 +35,18 @@ QByteArray OwnerProgram(const QDBusConnection& bus, const QString& name) {
 
 }  // namespace
 
-TrayAreaWatcher::TrayAreaWatcher(std::function<bool()> xembed, QObject* parent)
-    : QObject(parent), xembed_(std::move(xembed)) {
+TrayAreaWatcher::TrayAreaWatcher(std::function<bool(bool)> shown, QObject* parent)
+    : QObject(parent), shown_(std::move(shown)) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   const QString service = QLatin1String(kWatcherService);
   watcher_.setConnection(bus);
   watcher_.setWatchMode(QDBusServiceWatcher::WatchForOwnerChange);
   watcher_.addWatchedService(service);
   connect(&watcher_, &QDBusServiceWatcher::serviceOwnerChanged, this,
-          [this](const QString&, const QString&, const QString& owner) {
-            if (owner.isEmpty()) {
-              SetHost(false);
-            } else {
-              Ask();
-            }
+          [this](const QString&, const QString& before, const QString& owner) {
+            // A new owner is a new host: the icon registers with it afresh.
+            if (!before.isEmpty()) SetHost(false);
+            if (!owner.isEmpty()) Ask();
           });
   for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
     bus.connect(service, kWatcherPath, service, QLatin1String(signal), this, SLOT(Ask()));
@@ -62,7 +60,7 @@ TrayAreaWatcher::TrayAreaWatcher(std::function<bool()> xembed, QObject* parent)
   grace_.setSingleShot(true);
   grace_.setInterval(kGoneGraceMs);
   connect(&grace_, &QTimer::timeout, this, [this] { Report(Seen()); });
-  // Qt docks an XEmbed icon by itself when a tray appears, but says so nowhere.
+  // Qt docks an XEmbed icon by itself when a tray appears or comes back, but says so nowhere.
   if (QGuiApplication::platformName() == QLatin1String("xcb")) {
     xembedPoll_.setInterval(1000);
     connect(&xembedPoll_, &QTimer::timeout, this, &TrayAreaWatcher::Update);
@@ -92,10 +90,6 @@ void TrayAreaWatcher::SetHost(bool registered) {
     emit hostGone();
   }
   Update();
-}
-
-bool TrayAreaWatcher::Seen() const {
-  return host_ || (xembedPoll_.isActive() && xembed_());
 }
 
 void TrayAreaWatcher::Update() {

@@ -21,8 +21,9 @@ class TrayAreaWatcher : public QObject {
   // a second, and the window should not flash meanwhile.
   static constexpr int kGoneGraceMs = 5000;
 
-  // xembed: whether an XEmbed tray shows the icon now, asked every second on X11 only.
-  explicit TrayAreaWatcher(std::function<bool()> xembed, QObject* parent = nullptr);
+  // shown: whether the icon can show now, given whether a StatusNotifierHost is registered; asked
+  // at each change of the host and, on X11, where Qt docks its XEmbed icon unseen, every second.
+  explicit TrayAreaWatcher(std::function<bool(bool host)> shown, QObject* parent = nullptr);
 
   // Whether there is an area now; it counts as gone only once the grace time has passed.
   bool present() const { return reported_; }
@@ -31,6 +32,8 @@ class TrayAreaWatcher : public QObject {
   // Whether the StatusNotifierWatcher belongs to GNOME Shell, whose AppIndicator host sends an
   // activation only for a double-click (a click opens the menu).
   bool hostIsGnomeShell() const { return gnomeShell_; }
+  // Asks `shown` again now (once the icon is made).
+  void Update();
 
  signals:
   // A StatusNotifierHost registered: the watcher came (back), or its host registered.
@@ -47,11 +50,10 @@ class TrayAreaWatcher : public QObject {
  private:
   void SetHost(bool registered);
   // Whether an area shows the icon now, before any grace.
-  bool Seen() const;
-  void Update();
+  bool Seen() const { return shown_(host_); }
   void Report(bool present);
 
-  std::function<bool()> xembed_;
+  std::function<bool(bool)> shown_;
   QDBusServiceWatcher watcher_;
   QTimer xembedPoll_;
   QTimer grace_;
