@@ -12,7 +12,7 @@ fail() { echo "FAIL: $*" >&2 && exit 1; }
 for size in "$@"; do
   png="$dir/lotwarden-$size.png"
   # Size, then the counts of see-through, grey and other pixels.
-  read -r dims clear grey other < <(convert "$png" -depth 8 txt:- | awk '
+  read -r dims clear grey other < <(convert "$png" -colorspace sRGB -depth 8 txt:- | awk '
     NR == 1 { split($0, h, /[ ,:]+/); dims = h[5] "x" h[6] }
     match($0, /\([0-9]+,[0-9]+,[0-9]+,[0-9]+\)/) {
       split(substr($0, RSTART + 1, RLENGTH - 2), c, ",")
@@ -23,8 +23,9 @@ for size in "$@"; do
   # The rim's circle and the hands.
   [ "$dims" = "${size}x${size}" ] && [ "$other" = 0 ] && [ $((clear * 100 / size / size)) -ge 60 ] &&
     [ "$grey" -ge $((size * 5 / 2)) ] || fail "$png is not the clock face"
+  # ImageMagick 7 gives the extracted mask an alpha channel again at -draw: off before reading.
   edge="$(convert "$png" -alpha extract -fill black -draw "rectangle 1,1 $((size - 2)),$((size - 2))" \
-    -format '%[fx:maxima]' info:)"
+    -alpha off -format '%[fx:maxima]' info:)"
   [ "$edge" = 0 ] || fail "$png: the face touches the edge"
 done
 rsvg-convert -w 256 -h 256 "$dir/lotwarden.svg" -o "$work/svg.png" || fail "the SVG does not render"

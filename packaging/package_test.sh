@@ -19,6 +19,8 @@ fail() { echo "FAIL: $*" >&2 && exit 1; }
 mkdir -m 755 "$work/pkg"
 (cd "$build" && cpack -G DEB -B "$work/pkg" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log" >&2; fail "cpack"; }
 deb="$(echo "$work"/pkg/lotwarden_*.deb)"
+release="$(. /etc/os-release && echo "$VERSION_ID")"
+[[ "$deb" == *"_debian${release}_"* ]] || fail "$(basename "$deb") does not name Debian $release"
 chmod 644 "$deb" # apt reads local packages as its own unprivileged user
 [[ "$(dpkg-deb -f "$deb" Depends)" == *"libqt6widgets6 (>= "* ]] || fail "Depends lacks Qt"
 [[ "$(dpkg-deb -f "$deb" Recommends)" == *qt6-wayland* ]] || fail "qt6-wayland is not recommended"

@@ -146,12 +146,13 @@ EOF
       }
       ;;
     plasma)  # its default layout: a light panel along the bottom, its clock at the right
-      export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5
+      local kded=kded5 && command -v kded6 >/dev/null && kded=kded6  # Plasma 6 (Debian 13)
+      export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION="${kded#kded}"
       panel=800x44+0+556 menu_area=800x516+0+40
       # The daemons that the session bus starts for it need the display.
       gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus -m \
         org.freedesktop.DBus.UpdateActivationEnvironment "{'DISPLAY': '$DISPLAY'}" >/dev/null
-      kded5 >"$work/kded.log" 2>&1 &  # owns the watcher
+      "$kded" >"$work/kded.log" 2>&1 &  # owns the watcher
       pids+=($!)
       plasmashell --no-respawn >"$work/plasma.log" 2>&1 &
       pids+=($!)

@@ -198,7 +198,8 @@ TEST_F(TransferTest, LimitsEndARequestAsAnError) {
 }
 
 // A new icon goes out only when the face changed (on D-Bus hosts every change travels to the
-// desktop). It is drawn afresh at every size and scale asked for, see-through where grey.
+// desktop). It is drawn afresh at every size and scale asked for, see-through where grey, in
+// device pixels whichever way the Qt it runs on hands the icon engine its size.
 TEST(TrayAdapters, PresenceSendsOnlyChanges) {
   QtTrayPresence presence{ClockFaceWindowIcon()};
   presence.AddTrayIcon(u"Ready");

@@ -46,7 +46,9 @@ def a11y():
         caption = [t.name for r in node.getRelationSet()
                    if r.getRelationType() == pyatspi.RELATION_LABELLED_BY
                    for t in (r.getTarget(i) for i in range(r.getNTargets()))]
-        print(f"{node.getRoleName()}|{node.name}|{','.join(caption)}")
+        # AT-SPI 2.56 names the push button's role "button"; earlier versions "push button".
+        role = "push button" if node.getRole() == pyatspi.ROLE_PUSH_BUTTON else node.getRoleName()
+        print(f"{role}|{node.name}|{','.join(caption)}")
         for child in node:
             walk(child)
 
@@ -57,8 +59,9 @@ def a11y():
 
 
 def contrast():
-    text = subprocess.run(["convert", sys.argv[2], "-depth", "8", "txt:-"], check=True,
-                          capture_output=True, text=True).stdout
+    # Three channels even where the picture is all grey (ImageMagick 7 writes one there).
+    text = subprocess.run(["convert", sys.argv[2], "-colorspace", "sRGB", "-depth", "8", "txt:-"],
+                          check=True, capture_output=True, text=True).stdout
     pixels = {tuple(map(int, m[:2])): tuple(map(int, m[2:]))
               for m in re.findall(r"^(\d+),(\d+): \((\d+),(\d+),(\d+)", text, re.M)}
     w, h = max(x for x, _ in pixels) + 1, max(y for _, y in pixels) + 1

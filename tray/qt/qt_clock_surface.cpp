@@ -3,9 +3,11 @@
 
 #include <QColor>
 #include <QIconEngine>
+#include <QLibraryInfo>
 #include <QPainter>
 #include <QPen>
 #include <QPixmap>
+#include <QVersionNumber>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -17,6 +19,13 @@ constexpr QRgb kMaskRgb = 0xC0C0C0;
 
 QColor ToQColor(Rgb c) {
   return QColor(c.r, c.g, c.b);
+}
+
+// Qt 6.8 hands QIconEngine::scaledPixmap the size in logical pixels, earlier versions in device
+// pixels. The Qt loaded at run time decides: a package built against 6.4 runs on 6.8 too.
+bool ScaledPixmapSizeIsLogical() {
+  static const bool logical = QLibraryInfo::version() >= QVersionNumber(6, 8);
+  return logical;
 }
 
 // Draws one face at every size asked for and keeps those pixmaps only as long as the icon lives.
@@ -46,7 +55,7 @@ class FaceIconEngine : public QIconEngine {
   }
   QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
                        qreal scale) override {
-    QPixmap drawn = pixmap(size, mode, state);
+    QPixmap drawn = pixmap(ScaledPixmapSizeIsLogical() ? size * scale : size, mode, state);
     drawn.setDevicePixelRatio(scale);
     return drawn;
   }

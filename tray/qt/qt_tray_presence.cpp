@@ -14,6 +14,9 @@ QtTrayPresence::QtTrayPresence(QIcon windowIcon, QObject* parent)
 
 QtTrayPresence::~QtTrayPresence() {
   if (tray_ != nullptr) tray_->hide();
+  // Entries taken out one by one let the menu delete their platform counterparts: a platform
+  // theme's own (Plasma 6's) would outlive the menu otherwise.
+  if (exportedMenu_ != nullptr) exportedMenu_->clear();
 }
 
 QSystemTrayIcon* QtTrayPresence::CreateIcon() {
