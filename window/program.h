@@ -3,6 +3,8 @@
 
 #include "monitor/monitor.h"
 #include "monitor/qt/qt_transfer.h"
+#include "tray/alert_notice.h"
+#include "tray/qt/qt_notifier.h"
 #include "tray/qt/qt_tray_menu_host.h"
 #include "tray/qt/qt_tray_presence.h"
 #include "tray/qt/tray_mouse_router.h"
@@ -10,9 +12,13 @@
 
 namespace lotwarden {
 
+// The desktop entry's name (packaging/), by which the desktop matches windows and
+// notifications to the program's name and icon.
+inline constexpr char kDesktopEntry[] = "io.github.lotwarden.lotwarden";
+
 // The program's objects wired together: the window, the HTTP transfer, the monitor that
-// handles their events, and the tray icon with its mouse actions. The clock is the
-// caller's, so tests can set the time.
+// handles their events, the tray icon with its mouse actions, and the desktop notification that
+// carries the alert where there is no tray. The clock is the caller's, so tests can set the time.
 class Program {
  public:
   explicit Program(const Clock& clock);
@@ -24,6 +30,7 @@ class Program {
   MainWindow& window() { return window_; }
   Monitor& monitor() { return monitor_; }
   QtTrayPresence& tray() { return tray_; }
+  AlertNotice& notice() { return notice_; }
   // A mouse action on the tray icon.
   void OnTrayMouse(TrayMouse action);
 
@@ -34,6 +41,8 @@ class Program {
   Monitor monitor_;
   QtTrayMenuHost menuHost_;
   TrayMouseRouter mouse_;
+  QtNotifier notifier_;
+  AlertNotice notice_;
 };
 
 }  // namespace lotwarden
