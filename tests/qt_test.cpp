@@ -2,12 +2,18 @@
 // The Qt adapters and the program through its real widgets, offscreen, against a local proxy.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDesktopServices>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -19,7 +25,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -411,6 +420,201 @@ TEST_F(ProgramTest, MenuCommandsAndMouseActions) {
   EXPECT_EQ(removals, 2);
 }
 
+// The desktop's notification service as the test's own, on the test's private session bus:
+// it counts and answers the calls and sends the reports a desktop would.
+class NotificationServer : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+ public:
+  NotificationServer()
+      : bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "server")) {
+    bus_.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
+                        QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals);
+    Own(true);
+  }
+  ~NotificationServer() override { QDBusConnection::disconnectFromBus("server"); }
+  void Own(bool own) {
+    const QString name = QStringLiteral("org.freedesktop.Notifications");
+    own ? (void)bus_.registerService(name) : (void)bus_.unregisterService(name);
+  }
+  // "summary>replaced" for each Notify, "close:N" for each CloseNotification.
+  std::vector<QString> calls;
+  QString lastCall() const { return calls.empty() ? QString() : calls.back(); }
+  QVariantList lastNotify;
+
+ public slots:
+  uint Notify(const QString& app, uint replaces, const QString& icon, const QString& summary,
+              const QString& body, const QStringList& actions, const QVariantMap& hints,
+              int expire) {
+    calls.push_back(summary + ">" + QString::number(replaces));
+    lastNotify = {app, icon, body, actions, hints, expire};
+    return replaces != 0 ? replaces : ++last_;
+  }
+  void CloseNotification(uint id) { calls.push_back("close:" + QString::number(id)); }
+
+ signals:
+  void ActionInvoked(uint id, const QString& action);
+  void NotificationClosed(uint id, uint reason);
+
+ private:
+  QDBusConnection bus_;
+  uint last_ = 40;
+};
+
+class WindowModeTest : public ProgramTest {
+ protected:
+  WindowModeTest() { tray = false; }
+  QByteArray Page(const char* price) {
+    return Response("200 OK",
+                    QByteArray::fromStdString(
+                        EucJp(std::string("<HTML><TITLE>Yahoo!オークション - Old camera</TITLE>"
+                                          "<TD>現在の価格</TD><TD><B>") +
+                              price + " 円</B></TD><TD>残り時間</TD><TD>45&nbsp;分</TD></HTML>")));
+  }
+  // A fetch, as "TaskTray" starts it, answered with this price.
+  void Fetch(const char* price) {
+    const size_t before = priced.requests.size();
+    current = price;
+    QTest::mouseClick(Control<QPushButton>(window(), "StayInTaskBar"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return priced.requests.size() > before && !state().busy; }));
+  }
+  // The calls the service got by now, once they have settled.
+  std::vector<QString> Calls(size_t count) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notifications.calls.size() >= count; }, 5000));
+    QTest::qWait(100);
+    return notifications.calls;
+  }
+  // Which menu a context event on `target` opens: its entries' texts.
+  QStringList MenuFrom(const std::function<void()>& open) {
+    QStringList entries;
+    QTimer::singleShot(50, [&entries] {
+      QWidget* popup = QApplication::activePopupWidget();
+      if (popup == nullptr) return;
+      for (QAction* action : popup->actions())
+        entries << (action->isSeparator() ? QStringLiteral("-") : action->text());
+      popup->close();
+    });
+    open();
+    return entries;
+  }
+
+  NotificationServer notifications;
+  const char* current = "12,000";
+  ScriptedServer priced{
+      [this](QTcpSocket& socket, const QByteArray&) { socket.write(Page(current)); }};
+};
+
+// The window carries the status line and the menu; the mode follows the notification area.
+TEST_F(WindowModeTest, TheWindowCarriesTheStatusAndTheMenu) {
+  window().show();
+  QLabel* line = Control<QLabel>(window(), "Label2");
+  EXPECT_EQ(window().windowType(), Qt::Window);
+  EXPECT_EQ(window().size(), QSize(240, 124));
+  Id()->setText(QStringLiteral("b1"));
+  Fetch("12,000");
+  EXPECT_TRUE(line->isVisible() && line->text() == QStringLiteral("12,000 円/残り45分") &&
+              line->toolTip().isEmpty());
+  EXPECT_EQ(window().windowTitle(), QStringLiteral("Lotwarden - 12,000 円/残り45分"));
+  // A line longer than the window: cut, and whole on hover and for a screen reader.
+  const std::u16string longLine = u"12,000 円/残り45分/" + std::u16string(300, u'x');
+  window().ShowStatus(longLine);
+  EXPECT_TRUE(line->text().endsWith(QChar(0x2026)) &&
+              line->fontMetrics().horizontalAdvance(line->text()) <= line->width());
+  EXPECT_EQ(line->toolTip().toStdU16String(), longLine);
+  EXPECT_EQ(line->accessibleName().toStdU16String(), longLine);
+  // The same five commands from a right click anywhere, the Menu key and Shift+F10; the ID box
+  // puts them after its own editing entries.
+  const QStringList commands = {"Open WatchList", "Open URL", "ClipBoard", "Config.", "End"};
+  const auto context = [](QWidget* target, QContextMenuEvent::Reason reason) {
+    return [=] {
+      QContextMenuEvent event(reason, target->rect().center(), target->mapToGlobal(QPoint(1, 1)));
+      QApplication::sendEvent(target, &event);
+    };
+  };
+  QWidget* slider = Control(window(), "Slider1");
+  EXPECT_EQ(MenuFrom(context(line, QContextMenuEvent::Mouse)), commands);
+  slider->setFocus();
+  EXPECT_EQ(MenuFrom([this] { QTest::keyClick(window().windowHandle(), Qt::Key_Menu); }), commands);
+  EXPECT_EQ(MenuFrom([slider] { QTest::keyClick(slider, Qt::Key_F10, Qt::ShiftModifier); }),
+            commands);
+  Id()->setFocus();
+  const QStringList edit =
+      MenuFrom([this] { QTest::keyClick(Id(), Qt::Key_F10, Qt::ShiftModifier); });
+  EXPECT_TRUE(edit.size() > 6 && edit.mid(edit.size() - 6) == QStringList{"-"} + commands)
+      << edit.join(QLatin1Char('|')).toStdString();
+  // An area comes: the window the Parts describe, still shown; it goes: window mode again.
+  tray = true;
+  window().ApplyTrayMode();
+  EXPECT_TRUE(window().windowType() == Qt::Tool && window().isVisible() && !line->isVisible());
+  EXPECT_EQ(window().size(), QSize(132, 102));
+  EXPECT_EQ(window().windowTitle(), QStringLiteral("Lotwarden"));
+  tray = false;
+  window().ApplyTrayMode();
+  EXPECT_TRUE(window().windowType() == Qt::Window && window().isVisible() && line->isVisible());
+}
+
+int warnings = 0;
+void CountWarnings(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtWarningMsg && text.contains(QLatin1String("notifications"))) ++warnings;
+}
+
+// Each price change in window mode is one notification through the desktop's service, in place
+// of the last; the user's acknowledgement withdraws it; only its own reports count.
+TEST_F(WindowModeTest, APriceChangeIsOneNotificationInPlaceOfTheLast) {
+  QWidget other;  // takes the activation away from the window, and gives it back
+  window().show();
+  Id()->setText(QStringLiteral("b1"));
+  Fetch("12,000");
+  EXPECT_EQ(Calls(1), (std::vector<QString>{"12,000 円/残り45分>0"}));
+  EXPECT_EQ(notifications.lastNotify,
+            (QVariantList{"Lotwarden", "lotwarden", "", QStringList{"default", "Open URL"},
+                          QVariantMap{{"desktop-entry", "io.github.lotwarden.lotwarden"}}, -1}));
+  Fetch("12,000");  // no change, no notification
+  Fetch("13,000");
+  EXPECT_EQ(Calls(2).back(), "13,000 円/残り45分>41");
+  // Other programs' clicks and closings change nothing; a click on ours opens the page once.
+  emit notifications.ActionInvoked(99, QStringLiteral("default"));
+  emit notifications.NotificationClosed(99, 2);
+  emit notifications.ActionInvoked(41, QStringLiteral("default"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !browser.urls.empty(); }));
+  QTest::qWait(100);
+  EXPECT_EQ(browser.urls,
+            std::vector<QByteArray>{"http://page.auctions.yahoo.co.jp/jp/auction/b1"});
+  EXPECT_FALSE(state().alert);
+  // The window becoming active acknowledges, and withdraws the notification; so does a dismissal.
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return other.isActiveWindow(); }));
+  Fetch("14,000");
+  EXPECT_EQ(Calls(3).back(), "14,000 円/残り45分>0");
+  window().activateWindow();
+  EXPECT_EQ(Calls(4).back(), "close:42");
+  EXPECT_FALSE(state().alert);
+  Fetch("15,000");
+  EXPECT_EQ(Calls(5).back(), "15,000 円/残り45分>0");
+  emit notifications.NotificationClosed(43, 2);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !state().alert; }));
+  // An icon takes the alert over: the notification goes, the blink stays.
+  Fetch("16,000");
+  tray = true;
+  window().ApplyTrayMode();
+  EXPECT_EQ(Calls(7).back(), "close:44");
+  EXPECT_TRUE(state().alert);
+  EXPECT_EQ(notifications.calls.size(), 7u);
+  // No service: the window carries on, and says so once.
+  tray = false;
+  window().ApplyTrayMode();
+  notifications.Own(false);
+  qInstallMessageHandler(CountWarnings);
+  for (const char* price : {"17,000", "18,000"})
+    Fetch(price);
+  QTest::qWait(200);
+  qInstallMessageHandler(nullptr);
+  EXPECT_EQ(warnings, 1);
+  EXPECT_EQ(Control<QLabel>(window(), "Label2")->text(), QStringLiteral("18,000 円/残り45分"));
+}
+
 }  // namespace
 }  // namespace lotwarden
 
@@ -420,9 +624,37 @@ int main(int argc, char** argv) {
   for (const char* name : {"no_proxy", "NO_PROXY", "HTTP_PROXY"})
     unsetenv(name);
   setenv("TZ", "JST-9", 1);
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  // A session bus of the test's own, which starts no services: its names are the tests'.
+  char config[] = "/tmp/lotwarden-bus-XXXXXX";
+  const int file = mkstemp(config);
+  const char policy[] =
+      "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
+      "<policy context='default'><allow send_destination='*' eavesdrop='true'/>"
+      "<allow eavesdrop='true'/><allow own='*'/></policy>"
+      "</busconfig>";
+  if (file < 0 || write(file, policy, sizeof policy - 1) < 0) return 2;
+  close(file);
+  const std::string command = std::string(
+                                  "dbus-daemon --fork --print-address=1 --print-pid=1 "
+                                  "--config-file=") +
+                              config;
+  FILE* daemon = popen(command.c_str(), "r");
+  char address[512] = "", pid[32] = "";
+  const bool started = daemon != nullptr && fgets(address, sizeof address, daemon) != nullptr &&
+                       fgets(pid, sizeof pid, daemon) != nullptr;
+  if (daemon != nullptr) pclose(daemon);
+  unlink(config);
+  if (!started) return 2;
+  address[strcspn(address, "\n")] = '\0';
+  setenv("DBUS_SESSION_BUS_ADDRESS", address, 1);
+  int result;
+  {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    result = RUN_ALL_TESTS();
+  }
+  kill(std::atoi(pid), SIGTERM);
+  return result;
 }
 
 #include "qt_test.moc"

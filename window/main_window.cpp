@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -245,9 +246,14 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+  // Shift+F10, and the Menu key where the platform does not turn it into a context-menu event
+  // itself (X11 does): the focused control's menu, which is the window's unless it has its own.
+  if ((event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) ||
+      (event->key() == Qt::Key_Menu && QGuiApplication::platformName() != QLatin1String("xcb"))) {
     QWidget* at = focusWidget() != nullptr ? focusWidget() : this;
-    menu_->exec(at->mapToGlobal(at->rect().center()));
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, at->rect().center(),
+                           at->mapToGlobal(at->rect().center()));
+    QApplication::sendEvent(at, &menu);
     return;
   }
   QWidget::keyPressEvent(event);

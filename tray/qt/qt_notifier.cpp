@@ -2,6 +2,7 @@
 #include "tray/qt/qt_notifier.h"
 
 #include <QApplication>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -41,19 +42,27 @@ void QtNotifier::Notify(const std::u16string& text, std::uint32_t replaces) {
        << QString::fromStdU16String(text) << QString()
        << QStringList{QStringLiteral("default"), QStringLiteral("Open URL")}
        << QVariantMap{{QStringLiteral("desktop-entry"), desktopEntry_}} << -1;
+  if (window_) QApplication::alert(window_, 0);
+  if (!bus_.isConnected()) {  // no session bus at all
+    Answered(bus_.lastError());
+    return;
+  }
   auto* answer = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
   connect(answer, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
     w->deleteLater();
     const QDBusPendingReply<uint> reply = *w;
-    if (reply.isError() && !std::exchange(complained_, true))
-      qWarning("lotwarden: no desktop notifications: %s", qPrintable(reply.error().message()));
-    if (notice_ != nullptr) notice_->Shown(reply.isError() ? 0 : reply.value());
+    Answered(reply.error(), reply.isError() ? 0 : reply.value());
   });
-  if (window_) QApplication::alert(window_, 0);
+}
+
+void QtNotifier::Answered(const QDBusError& error, uint id) {
+  if (error.isValid() && !std::exchange(complained_, true))
+    qWarning("lotwarden: no desktop notifications: %s", qPrintable(error.message()));
+  if (notice_ != nullptr) notice_->Shown(id);
 }
 
 void QtNotifier::Close(std::uint32_t id) {
-  bus_.asyncCall(Call(QStringLiteral("CloseNotification")) << uint{id});
+  if (bus_.isConnected()) bus_.asyncCall(Call(QStringLiteral("CloseNotification")) << uint{id});
 }
 
 void QtNotifier::OnActionInvoked(uint id, const QString& action) {

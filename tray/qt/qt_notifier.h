@@ -8,6 +8,7 @@
 
 #include "tray/alert_notice.h"
 
+class QDBusError;
 class QWidget;
 
 namespace lotwarden {
@@ -35,6 +36,9 @@ class QtNotifier : public QObject, public Notifier {
   void OnClosed(uint id, uint reason);
 
  private:
+  // A Notify answered: its number, or the error that says why there is none.
+  void Answered(const QDBusError& error, uint id = 0);
+
   QDBusConnection bus_;
   QString desktopEntry_;
   QPointer<QWidget> window_;
