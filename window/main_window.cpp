@@ -288,6 +288,14 @@ void MainWindow::ShowStatus(const std::u16string& status) {
       shown = QString::fromStdU16String(status.substr(0, cut)) + QChar(0x2026);
     }
     title += QStringLiteral(" - ") + shown;
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+      // Where the desktop draws no title bar (GNOME), Qt's own centres the title between its
+      // icon (29 pixels from the left) and its three buttons (77 from the right) in a 14-pixel
+      // font, and cuts it at both ends: cut here at its end, the name stays whole.
+      QFont titleFont = QGuiApplication::font();
+      titleFont.setPixelSize(14);
+      title = QFontMetrics(titleFont).elidedText(title, Qt::ElideRight, width() + 6 - 2 * 77);
+    }
   }
   setWindowTitle(title);
   // The line as far as it fits; the whole of it on hover and for a screen reader.
