@@ -52,7 +52,8 @@ host_registered() {
 # start_desktop trayer|xfce|sway|gnome|gnome_plain|plasma WORK: the desktop, in the empty folder WORK (its
 # home, runtime folder, logs), on an 800x600 screen. Adds what it starts to the array pids and
 # defines how to act there as a user: look FILE [WxH+X+Y] (a screenshot), move X Y, click BUTTON
-# [COUNT], window_shown and tasktray ID (types the ID into the window and presses "TaskTray").
+# [COUNT], window_shown and tasktray ID (types the ID into the window and presses "TaskTray"), and
+# on GNOME keys KEYSYM... and chord KEYSYM....
 # Sets as_user, the prefix that runs a command as the desktop's user (sway refuses root), and
 # panel and menu_area, where the icon and its menu show.
 start_desktop() {
@@ -182,6 +183,8 @@ EOF
       window_shown() { /usr/bin/python3 "$desktop_work/bin/gnome_drive.py" shown; }
       # Its first key may be lost: a Shift goes first.
       tasktray() { echo "keys 0xffe1 $1 0xff09 0xff09 0xff09 0xff09 0xff09 0x20" >&"$pointer"; }
+      keys() { echo "keys $*" >&"$pointer"; }    # keysyms, one after another
+      chord() { echo "chord $*" >&"$pointer"; }  # held down together
       ;;
     *) desktop_error="no such desktop: $host" && return 1 ;;
   esac

@@ -63,11 +63,8 @@ def focus():
     from gi.repository import GLib
 
     def focused(event):
-        try:
-            if event.detail1 and event.source.getApplication().name == "lotwarden":
-                print(f"{event.source.getRoleName()}|{event.source.name}", flush=True)
-        except GLib.Error:  # gone meanwhile
-            pass
+        if event.detail1 and event.source.getApplication().name == "lotwarden":
+            print(f"{event.source.getRoleName()}|{event.source.name}", flush=True)
 
     pyatspi.Registry.registerEventListener(focused, "object:state-changed:focused")
     GLib.timeout_add(int(float(sys.argv[2]) * 1000), pyatspi.Registry.stop)

@@ -5,10 +5,9 @@
 # The build is installed where a package puts its files (under the test's own ~/.local), so that
 # the shell knows the program's name and icon; a probe extension of the test's own reads the
 # shell's windows and message tray. The program runs natively on Wayland, or on Xwayland (x11).
-# Usage: run_plain.sh wayland|x11 BUILD_DIR [SCREENSHOT_DIR]
+# Usage: run_plain.sh gnome_plain|gnome_plain_x11 BUILD_DIR [SCREENSHOT_DIR]
 set -u
-platform="${1:?usage: run_plain.sh wayland|x11 BUILD_DIR [SCREENSHOT_DIR]}" build="${2:?}"
-host="gnome_plain/$platform"
+host="${1:?usage: run_plain.sh gnome_plain|gnome_plain_x11 BUILD_DIR [SCREENSHOT_DIR]}" build="${2:?}"
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../../scripts/desktop.sh"
 shots="${3:-$(mktemp -d "/tmp/lotwarden-e2e-plain.XXXXXX")}"
@@ -37,7 +36,7 @@ cmake --install "$build" --prefix "$local_dir" >/dev/null || fail "the build did
 cp -r "$here/probe@lotwarden.github.io" "$local_dir/share/gnome-shell/extensions/"
 # The shell lists a desktop entry only where its program is on the PATH.
 export PATH="$work/bin:$local_dir/bin:$PATH" gnome_extensions="['probe@lotwarden.github.io']"
-[ "$platform" = x11 ] && gnome_x11=1
+[ "$host" = gnome_plain_x11 ] && gnome_x11=1
 start_desktop gnome_plain "$work" || fail "$desktop_error"
 cp "$here"/bin/xdg-open "$here"/*.py "$here"/../*.supp "$work/bin/"
 export LOTWARDEN_E2E_BROWSER_LOG="$work/home/browser.log"
@@ -51,63 +50,38 @@ shell_probe() {
   gdbus call --session -d org.gnome.Shell -o /io/github/lotwarden/Probe \
     -m "io.github.lotwarden.Probe.$1" "${@:2}" | sed -E "s/^\('(.*)',\)$/\1/"
 }
-if [ "$platform" = x11 ]; then
-  poll 10 eval '[ -n "$(shell_probe Getenv DISPLAY)" ]' || fail "no Xwayland"
-  DISPLAY="$(shell_probe Getenv DISPLAY)" XAUTHORITY="$(compgen -G "$work/run/.mutter-Xwaylandauth.*")"
-  export DISPLAY XAUTHORITY QT_QPA_PLATFORM=xcb
+if [ -n "${gnome_x11:-}" ]; then
+  poll 10 eval 'DISPLAY="$(shell_probe Getenv DISPLAY)" && [ -n "$DISPLAY" ]' || fail "no Xwayland"
+  export DISPLAY XAUTHORITY="$(compgen -G "$work/run/.mutter-Xwaylandauth.*")" QT_QPA_PLATFORM=xcb
 fi
-# What the shell knows of the program's window: "title|app|name|focused|in Alt+Tab|skips the
-# taskbar|kind (0 an ordinary window)", the width of its frame last.
-window() {
-  shell_probe Windows | /usr/bin/python3 -c 'import json, sys
-for w in json.load(sys.stdin):
-    if w["pid"] == int(sys.argv[1]):
-        print("|".join(str(w[k]) for k in ("title", "app", "name", "focus", "tabs", "skip", "type", "w")))' \
-    "$1"
-}
-# The program's notifications in the message tray, one "summary" a line.
-tray() {
-  shell_probe Notifications | /usr/bin/python3 -c 'import json, sys
-for s in json.load(sys.stdin):
-    if s["source"] == "Lotwarden" and s["app"] == "io.github.lotwarden.lotwarden.desktop":
-        print("\n".join(n["title"] for n in s["notifications"]))'
-}
-poll 3 eval '[ "$(shell_probe Notifications)" != "[]" ]'  # the shell's own, as root
-shell_probe Clear >/dev/null
+window() { shell_probe Window "uint32 $1"; }  # see the probe
+tray() { echo -e "$(shell_probe Notifications io.github.lotwarden.lotwarden.desktop)"; }
+sleep 1 && shell_probe Clear >/dev/null  # the shell's own notification, as root
 a11y() { /usr/bin/python3 "$work/bin/probe.py" a11y 2>/dev/null; }
 /usr/bin/python3 "$work/bin/fake_site.py" --port-file "$work/port" --log "$work/site.log" \
-  --control "$work/control" &
-pids+=($!)
+  --control "$work/control" & pids+=($!)
 poll 10 test -s "$work/port" || fail "the fake site did not start"
 export http_proxy="http://127.0.0.1:$(cat "$work/port")"
 gets() { grep -c ' GET http://page.auctions.yahoo.co.jp/jp/auction/' "$work/site.log"; }
 # The program's Notify calls to the service (GNOME's hands them on to the shell): "replaced
 # id|summary" a line.
 dbus-monitor --session "type='method_call',interface='org.freedesktop.Notifications'" \
-  >"$work/notify.log" 2>&1 &
-pids+=($!)
+  >"$work/notify.log" 2>&1 & pids+=($!)
 notifies() {
   awk '/destination=org.freedesktop.Notifications .*member=Notify$/ { n = 1; next }
        n == 2 { id = $2 } n == 4 { s = $0; sub(/^ *string "/, "", s); sub(/"$/, "", s)
        print id "|" s; n = 0 } n { n++ }' "$work/notify.log"
 }
-closes() { grep -c 'destination=org.freedesktop.Notifications .*member=CloseNotification' "$work/notify.log"; }
-keys() { echo "keys $*" >&"$pointer"; }
-chord() { echo "chord $*" >&"$pointer"; }
 
 # --- the window ---------------------------------------------------------------------------------
 item_url="http://page.auctions.yahoo.co.jp/jp/auction/x1234567890"
 watch_url="http://page.auctions.yahoo.co.jp/jp/show/mystatus?select=watchlist"
 status="1,000 円/残り2時間" changed="2,000 円/残り2時間"
-run_program() {
-  "$local_dir/bin/lotwarden" >"$work/program.out" 2>>"$work/program.err" &
-  program_pid=$!
-}
-run_program
+"$local_dir/bin/lotwarden" >"$work/program.out" 2>"$work/program.err" & program_pid=$!
 step=window
-poll 15 eval 'window "$program_pid" | grep -q "|True|True|False|0|"' ||
+poll 15 eval 'window "$program_pid" | grep -q "|true|true|false|0|"' ||
   fail "no focused ordinary window in Alt+Tab: $(window "$program_pid")"
-IFS='|' read -r title app name _ _ _ _ width < <(window "$program_pid")
+IFS='|' read -r title app name _ _ _ _ wx wy width < <(window "$program_pid")
 [ "$title|$app|$name" = "Lotwarden|io.github.lotwarden.lotwarden.desktop|Lotwarden" ] ||
   fail "the shell sees \"$title\" of $app ($name)"
 pass "an ordinary window of the desktop entry's app \"$name\", $width px wide, focused, in Alt+Tab"
@@ -116,8 +90,7 @@ step=status
 tasktray x1234567890
 poll 5 eval '[ "$(gets)" = 1 ]' || fail "no GET after TaskTray"
 poll 5 eval 'a11y | grep -Fxq "label|$status|"' || fail "no status line: $(a11y | grep label)"
-window_shown || fail "the window hid"
-poll 5 eval '[ "$(tray)" = "$status" ]' || fail "the message tray holds: $(tray)"
+window_shown && poll 5 eval '[ "$(tray)" = "$status" ]' || fail "the message tray holds: $(tray)"
 [ "$(notifies)" = "0|$status" ] || fail "Notify calls: $(notifies)"
 sleep 0.5 && look "$shots/gnome-plain.png" 660x230+0+0
 pass "the status line \"$status\" in the window and one notification of it"
@@ -127,18 +100,17 @@ echo "price=2,000 円" >"$work/control"
 keys 0x20  # "TaskTray" again, which has the focus: a fetch now
 poll 5 eval '[ "$(gets)" = 2 ]' || fail "no second GET"
 poll 5 eval 'a11y | grep -Fxq "label|$changed|"' || fail "the status line: $(a11y | grep label)"
-poll 5 eval '[ "$(notifies | wc -l)" = 2 ]' || fail "Notify calls: $(notifies)"
-[ "$(notifies | tail -1 | cut -d'|' -f2)" = "$changed" ] && [ "$(notifies | tail -1)" != "0|$changed" ] ||
+poll 5 eval '[ "$(notifies | wc -l)" = 2 ]' && notifies | sed -n 2p | grep -Eqx "[1-9][0-9]*\|$changed" ||
   fail "the second Notify replaced nothing: $(notifies)"
 poll 5 eval '[ "$(tray)" = "$changed" ]' || fail "the message tray holds: $(tray)"
 pass "the second change replaced the first ($(notifies | tr '\n' ' ')); one notification"
 
 step=default-action
-sleep 0.5 && look "$shots/banner.png" && move 400 70 && sleep 0.3 && click 1  # the banner
-poll 5 test -s "$LOTWARDEN_E2E_BROWSER_LOG" || fail "the click on the banner opened nothing"
-sleep 1
-[ "$(cat "$LOTWARDEN_E2E_BROWSER_LOG")" = "$item_url" ] ||
-  fail "the browser got: $(cat "$LOTWARDEN_E2E_BROWSER_LOG")"
+# A click on the banner; again if it came while the banner moved (another lands beside it).
+sleep 0.5 && look "$shots/banner.png" && move 400 70
+for _ in 1 2 3; do sleep 0.5 && click 1 && poll 3 test -s "$LOTWARDEN_E2E_BROWSER_LOG" && break; done
+sleep 1 &&
+  [ "$(cat "$LOTWARDEN_E2E_BROWSER_LOG")" = "$item_url" ] || fail "the browser got: $(cat "$LOTWARDEN_E2E_BROWSER_LOG")"
 poll 5 eval '[ -z "$(tray)" ]' || fail "still in the message tray: $(tray)"
 pass "the banner's click opened the item page once"
 
@@ -146,18 +118,13 @@ step=menu
 # A right click on the status line, the Menu key and Shift+F10 (in the ID box, whose own menu
 # ends with the commands), each choosing one command, as a screen reader hears them.
 : >"$LOTWARDEN_E2E_BROWSER_LOG"
-/usr/bin/python3 "$work/bin/probe.py" focus 8 >"$work/focus.log" 2>&1 &
-heard=$!
-pids+=($heard)
+/usr/bin/python3 "$work/bin/probe.py" focus 8 >"$work/focus.log" 2>&1 & heard=$! && pids+=($heard)
 poll 5 grep -q listening "$work/focus.log" || fail "no AT-SPI"
-IFS=, read -r wx wy < <(shell_probe Windows | /usr/bin/python3 -c 'import json, sys
-print(*[(w["x"], w["y"]) for w in json.load(sys.stdin) if w["pid"] == int(sys.argv[1])][0], sep=",")' \
-  "$program_pid")
 move $((wx + 60)) $((wy + 150)) && click 3 && sleep 0.8 && look "$shots/menu.png"
 keys 0xff54 0xff0d                                      # Down, Return: "Open WatchList"
 sleep 0.3 && keys 0xff67 && sleep 0.8 && keys 0xff54 0xff54 0xff0d  # the Menu key: "Open URL"
-poll 5 eval '[ "$(wc -l <"$LOTWARDEN_E2E_BROWSER_LOG")" = 2 ]' || fail "the browser got: $(cat "$LOTWARDEN_E2E_BROWSER_LOG")"
-[ "$(cat "$LOTWARDEN_E2E_BROWSER_LOG")" = "$watch_url"$'\n'"$item_url" ] ||
+urls="$watch_url"$'\n'"$item_url"
+poll 5 eval '[ "$(cat "$LOTWARDEN_E2E_BROWSER_LOG")" = "$urls" ]' ||
   fail "the browser got: $(cat "$LOTWARDEN_E2E_BROWSER_LOG")"
 # The ID copied from its box, then "ClipBoard": the ID again, fetched at once.
 keys 0xfe20 0xfe20 0xfe20 0xfe20 0xfe20 && chord 0xffe3 0x61 && chord 0xffe3 0x63
@@ -170,20 +137,16 @@ entries="$(grep '^menu item|' "$work/focus.log" | cut -d'|' -f2 | sort -u | tr '
 pass "the menu from a right click, the Menu key and Shift+F10; a screen reader heard $entries"
 
 step=alt-tab
-/usr/bin/python3 -c 'import gi
-gi.require_version("Gtk", "4.0")
-from gi.repository import GLib, Gtk
-app = Gtk.Application(application_id="io.github.lotwarden.Other")
-app.connect("activate", lambda a: Gtk.ApplicationWindow(application=a, title="Other").present())
-app.run()' >"$work/other.log" 2>&1 &
-other=$!
-pids+=($other)
-poll 10 eval 'window "$other" | grep -q "^Other|.*|True|True|"' || fail "the other window did not take the focus"
+/usr/bin/python3 -c 'import gi; gi.require_version("Gtk", "4.0"); from gi.repository import GLib, Gtk
+Gtk.init(); w = Gtk.Window(title="Other"); w.present(); GLib.MainLoop().run()' >"$work/other.log" 2>&1 &
+other=$! && pids+=($other)
+poll 10 eval 'window "$other" | grep -q "^Other|.*|true|true|"' || fail "the other window did not take the focus"
 chord 0xffe9 0xff09  # Alt+Tab
-poll 5 eval 'window "$program_pid" | grep -q "|True|True|False|"' ||
+poll 5 eval 'window "$program_pid" | grep -q "|true|true|false|"' ||
   fail "Alt+Tab did not come back: $(window "$program_pid")"
 # Its activation acknowledges the price change: the notification is withdrawn.
-poll 5 eval '[ -z "$(tray)" ] && [ "$(closes)" -ge 1 ]' || fail "not withdrawn: $(tray)"
+poll 5 eval '[ -z "$(tray)" ] && grep -q "member=CloseNotification" "$work/notify.log"' ||
+  fail "not withdrawn: $(tray)"
 stop_processes "$other"
 pass "Alt+Tab back to the window, which withdrew the notification"
 
@@ -191,16 +154,8 @@ step=close
 chord 0xffe9 0xffc1  # Alt+F4
 poll 10 eval '! kill -0 $program_pid' || fail "the program did not end when its window closed"
 wait "$program_pid"
-code=$? program_pid=""
-[ "$code" = 0 ] || fail "the program ended with status $code"
-run_program  # and once more, to end it with "End" from the window's menu
-poll 15 eval 'window "$program_pid" | grep -q "|True|True|False|0|"' || fail "no window again"
-chord 0xffe1 0xffc7 && sleep 0.8 && keys 0xff52 0xff0d
-poll 10 eval '! kill -0 $program_pid' || fail "the program did not end after End"
-wait "$program_pid"
-code=$? program_pid=""
-[ "$code" = 0 ] || fail "the program ended with status $code after End"
+code=$? program_pid="" && [ "$code" = 0 ] || fail "the program ended with status $code"
 grep -E 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$work/program.err" && fail "sanitizer report"
-[ "$(grep -c 'no desktop notifications' "$work/program.err")" = 0 ] || fail "a notification failed"
-pass "closing the window ended the program, and so did End, with status 0"
+grep 'no desktop notifications' "$work/program.err" && fail "a notification failed"
+pass "closing the window ended the program with status 0"
 echo "[$host] all steps passed in $((SECONDS - started)) s; screenshots in $shots"
