@@ -49,12 +49,13 @@ host_registered() {
     IsStatusNotifierHostRegistered | grep -q true
 }
 
-# start_desktop trayer|xfce|sway|gnome|plasma WORK: the desktop, in the empty folder WORK (its
+# start_desktop trayer|xfce|sway|gnome|gnome_plain|plasma WORK: the desktop, in the empty folder WORK (its
 # home, runtime folder, logs), on an 800x600 screen. Adds what it starts to the array pids and
 # defines how to act there as a user: look FILE [WxH+X+Y] (a screenshot), move X Y, click BUTTON
 # [COUNT], window_shown and tasktray ID [least] (types the ID into the window, with least the
 # interval at its least, and presses "TaskTray"); start_panel, where the desktop's notification
-# area is a program of its own (trayer, waybar), starts it and sets panel_pid.
+# area is a program of its own (trayer, waybar), starts it and sets panel_pid; on GNOME keys KEYSYM... and
+# chord KEYSYM....
 # Sets as_user, the prefix that runs a command as the desktop's user (sway refuses root), and
 # panel and menu_area, where the icon and its menu show.
 start_desktop() {
@@ -162,15 +163,26 @@ EOF
         convert "$work/band.png" -format "%[fx:mean>0.5]" info: | grep -qx 1' ||
         { desktop_error="Plasma's panel did not show" && return 1; }
       ;;
-    gnome)  # the AppIndicator extension's icons on GNOME Shell's black top bar
+    gnome | gnome_plain)
+      # The AppIndicator extension's icons on GNOME Shell's black top bar; or GNOME as Debian and
+      # Fedora install it, with no notification area, its banners shown, the extensions named in
+      # gnome_extensions (if any) and, with gnome_x11 set, Xwayland for X11 programs.
+      local extensions="['ubuntu-appindicators@ubuntu.com']" banners=false
+      [ "$host" = gnome ] || extensions="${gnome_extensions:-[]}" banners=true
       gsettings set org.gnome.shell disable-user-extensions false &&
-        gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com']" &&
+        gsettings set org.gnome.shell enabled-extensions "$extensions" &&
         gsettings set org.gnome.desktop.interface enable-hot-corners false &&
-        gsettings set org.gnome.desktop.notifications show-banners false ||
+        gsettings set org.gnome.desktop.notifications show-banners $banners ||
         { desktop_error="no settings" && return 1; }
-      gnome-shell --headless --wayland --no-x11 --virtual-monitor 800x600 >"$work/shell.log" 2>&1 &
+      gnome-shell --headless --wayland $([ -n "${gnome_x11:-}" ] || echo --no-x11) \
+        --virtual-monitor 800x600 >"$work/shell.log" 2>&1 &
       pids+=($!)
-      poll 15 host_registered || { desktop_error="the AppIndicator host did not register" && return 1; }
+      if [ "$host" = gnome ]; then
+        poll 15 host_registered || { desktop_error="the AppIndicator host did not register" && return 1; }
+      else
+        poll 15 gdbus introspect --session -d org.gnome.Mutter.RemoteDesktop \
+          -o /org/gnome/Mutter/RemoteDesktop || { desktop_error="GNOME Shell did not start" && return 1; }
+      fi
       export WAYLAND_DISPLAY=wayland-0 QT_QPA_PLATFORM=wayland
       exec {pointer}> >(exec /usr/bin/python3 "$work/bin/gnome_drive.py" input >"$work/pointer.log" 2>&1)
       pids+=($!)
@@ -178,6 +190,8 @@ EOF
       window_shown() { /usr/bin/python3 "$desktop_work/bin/gnome_drive.py" shown; }
       # Its first key may be lost: a Shift goes first.
       tasktray() { echo "keys 0xffe1 $1 0xff09 ${2:+0xff50} 0xff09 0xff09 0xff09 0xff09 0x20" >&"$pointer"; }
+      keys() { echo "keys $*" >&"$pointer"; }    # keysyms, one after another
+      chord() { echo "chord $*" >&"$pointer"; }  # held down together
       ;;
     *) desktop_error="no such desktop: $host" && return 1 ;;
   esac
@@ -191,7 +205,7 @@ EOF
     move() { echo "move $1 $2" >&"$pointer"; }
     click() { echo "click $1 ${2:-1}" >&"$pointer"; }
   fi
-  [ "$host" != gnome ] || echo "keys 0xff1b" >&"$pointer"  # out of the overview it starts in
+  [[ $host != gnome* ]] || echo "keys 0xff1b" >&"$pointer"  # out of the overview it starts in
 }
 
 # Ends what start_desktop started, and what the desktop started by itself (bus services,

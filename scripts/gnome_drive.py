@@ -5,8 +5,9 @@
 gnome_drive.py shot FILE [WxH+X+Y]: a screenshot of the screen or of that area, as PNG.
 gnome_drive.py shown: succeeds while the program's window is showing (as AT-SPI sees it).
 gnome_drive.py input: a pointer and keyboard through a remote-desktop session. Reads lines
-"move X Y", "click BUTTON [N]" (1 left, 2 middle, 3 right) and "keys KEYSYM..." (numbers,
-or ASCII characters as themselves) from standard input; prints "ready" once the session runs,
+"move X Y", "click BUTTON [N]" (1 left, 2 middle, 3 right), "keys KEYSYM..." (numbers,
+or ASCII characters as themselves) and "chord KEYSYM..." (held down together, as Alt+Tab) from
+standard input; prints "ready" once the session runs,
 which lasts until the input ends.
 """
 import re
@@ -67,6 +68,11 @@ def drive():
                     for state in (True, False):
                         session.NotifyKeyboardKeysym(sym, state)
                         time.sleep(0.01)
+        elif words[0] == "chord":
+            syms = [int(key, 0) for key in words[1:]]
+            for sym, state in [(s, True) for s in syms] + [(s, False) for s in reversed(syms)]:
+                session.NotifyKeyboardKeysym(sym, state)
+                time.sleep(0.05)
     session.Stop()
 
 

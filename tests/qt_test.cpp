@@ -6,8 +6,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDBusConnection>
 #include <QDesktopServices>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -19,6 +21,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -330,11 +333,15 @@ class ProgramTest : public ::testing::Test {
     return QTest::qWaitFor([&] { return server.requests.size() == count && !state().busy; }, 5000);
   }
 
-  ScriptedServer server{Answer(Response(
-      "200 OK",
-      QByteArray::fromStdString(EucJp("<HTML><TITLE>Yahoo!オークション - Old camera</TITLE>"
-                                      "<TD>現在の価格</TD><TD><B>12,000 円</B></TD>"
-                                      "<TD>残り時間</TD><TD>45&nbsp;分</TD></HTML>"))))};
+  // The item page, with the current bid in `price`.
+  ScriptedServer server{[this](QTcpSocket& socket, const QByteArray&) {
+    socket.write(Response(
+        "200 OK", QByteArray::fromStdString(
+                      EucJp("<HTML><TITLE>Yahoo!オークション - Old camera</TITLE>"
+                            "<TD>現在の価格</TD><TD><B>" +
+                            price + " 円</B></TD><TD>残り時間</TD><TD>45&nbsp;分</TD></HTML>"))));
+  }};
+  std::string price = "12,000";
   FakeClock clock{MakeLocalTime(2026, 12, 6, 10, 0, 30)};
   Program program{clock};
   UrlSink browser;
@@ -356,13 +363,16 @@ TEST_F(ProgramTest, TimerAndIdEdits) {
   EXPECT_FALSE(state().alert);
 }
 
-// Without a notification area the title carries the status, bounded: a page can make it huge.
-TEST_F(ProgramTest, WithoutANotificationAreaTheTitleShowsTheStatus) {
+// Without a notification area the window is an ordinary one whose status line (whole on hover)
+// and title carry the status, bounded: a page can make it huge. It follows the area both ways.
+TEST_F(ProgramTest, WithoutANotificationAreaTheWindowShowsTheStatus) {
   tray = false;
   window().show();
+  QLabel* line = Control<QLabel>(window(), "Label2");
   QTest::mouseClick(Control<QPushButton>(window(), "StayInTaskBar"), Qt::LeftButton);
-  EXPECT_TRUE(window().isVisible() &&
-              window().windowTitle() == "Lotwarden - Please input AuctionID");
+  EXPECT_TRUE(window().isVisible() && window().windowType() == Qt::Window &&
+              window().windowTitle() == "Lotwarden - Please input AuctionID" && line->isVisible() &&
+              line->text() == "Please input AuctionID" && line->toolTip().isEmpty());
   for (const std::u16string& status :
        {u"x" + std::u16string(11'000'000, u'価'), std::u16string(254, u'x') + u"\U0001F600z"}) {
     window().ShowStatus(status);
@@ -370,6 +380,17 @@ TEST_F(ProgramTest, WithoutANotificationAreaTheTitleShowsTheStatus) {
     EXPECT_EQ(title.size(), 12 + MainWindow::kTitleStatusLength - (status.size() < 300 ? 1 : 0));
     EXPECT_TRUE(title.startsWith(QStringLiteral("Lotwarden - x")) && title.endsWith(QChar(0x2026)));
     EXPECT_FALSE(title.at(title.size() - 2).isHighSurrogate());
+    EXPECT_TRUE(line->text().endsWith(QChar(0x2026)) &&
+                line->fontMetrics().horizontalAdvance(line->text()) <= line->width());
+    EXPECT_TRUE(line->toolTip().toStdU16String() == status &&
+                line->accessibleName() == line->toolTip());
+  }
+  for (const bool area : {true, false}) {
+    tray = area;
+    window().ApplyTrayMode();
+    EXPECT_EQ(window().windowType(), area ? Qt::Tool : Qt::Window);
+    EXPECT_EQ(window().size(), area ? QSize(132, 102) : QSize(240, 124));
+    EXPECT_TRUE(window().isVisible() && line->isVisible() == !area);
   }
 }
 
@@ -439,6 +460,102 @@ TEST_F(ProgramTest, MenuCommandsAndMouseActions) {
     window().show();
   }
   EXPECT_EQ(removals, 2);
+}
+
+// The desktop's notification service as the test's own, on the test's private session bus:
+// it counts and answers the calls and sends the reports a desktop would.
+class NotificationServer : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+ public:
+  NotificationServer()
+      : bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "server")) {
+    bus_.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
+                        QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals);
+    bus_.registerService(kName);
+  }
+  ~NotificationServer() override { QDBusConnection::disconnectFromBus("server"); }
+  void Leave() { bus_.unregisterService(kName); }
+  const QString kName = QStringLiteral("org.freedesktop.Notifications");
+  // "summary>replaced" for each Notify, "close:N" for each CloseNotification.
+  std::vector<QString> calls;
+  QVariantList lastNotify;
+
+ public slots:
+  uint Notify(const QString& app, uint replaces, const QString& icon, const QString& summary,
+              const QString& body, const QStringList& actions, const QVariantMap& hints,
+              int expire) {
+    calls.push_back(summary + ">" + QString::number(replaces));
+    lastNotify = {app, icon, body, actions, hints, expire};
+    return replaces != 0 ? replaces : ++last_;
+  }
+  void CloseNotification(uint id) { calls.push_back("close:" + QString::number(id)); }
+
+ signals:
+  void ActionInvoked(uint id, const QString& action);
+  void NotificationClosed(uint id, uint reason);
+
+ private:
+  QDBusConnection bus_;
+  uint last_ = 40;
+};
+
+class WindowModeTest : public ProgramTest {
+ protected:
+  WindowModeTest() { tray = false; }
+  // A fetch, as "TaskTray" starts it, answered with this price.
+  void Fetch(const char* bid) {
+    price = bid;
+    const size_t count = server.requests.size() + 1;
+    QTest::mouseClick(Control<QPushButton>(window(), "StayInTaskBar"), Qt::LeftButton);
+    ASSERT_TRUE(Fetched(count));
+  }
+  // The calls the service got by now, once they have settled.
+  std::vector<QString> Calls(size_t count) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notifications.calls.size() >= count; }, 5000));
+    QTest::qWait(100);
+    return notifications.calls;
+  }
+  NotificationServer notifications;
+};
+
+int warnings = 0;
+void CountWarnings(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtWarningMsg && text.contains(QLatin1String("notifications"))) ++warnings;
+}
+
+// Each price change in window mode is one notification through the desktop's service, in place
+// of the last, named as the desktop entry; its click and its dismissal come back.
+TEST_F(WindowModeTest, APriceChangeIsOneNotificationInPlaceOfTheLast) {
+  window().show();
+  Id()->setText(QStringLiteral("b1"));
+  for (const char* price : {"12,000", "12,000", "13,000"})
+    Fetch(price);
+  EXPECT_EQ(Calls(2), (std::vector<QString>{"12,000 円/残り45分>0", "13,000 円/残り45分>41"}));
+  EXPECT_EQ(notifications.lastNotify,
+            (QVariantList{"Lotwarden", "lotwarden", "", QStringList{"default", "Open URL"},
+                          QVariantMap{{"desktop-entry", "io.github.lotwarden.lotwarden"}}, -1}));
+  // A click on it opens the page once; a dismissal acknowledges too.
+  emit notifications.ActionInvoked(41, QStringLiteral("default"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !browser.urls.empty(); }));
+  QTest::qWait(100);
+  EXPECT_EQ(browser.urls,
+            std::vector<QByteArray>{"http://page.auctions.yahoo.co.jp/jp/auction/b1"});
+  EXPECT_FALSE(state().alert);
+  Fetch("15,000");  // a new one: the clicked one is gone
+  EXPECT_EQ(Calls(3).back(), "15,000 円/残り45分>0");
+  EXPECT_EQ(notifications.calls.size(), 3u);
+  emit notifications.NotificationClosed(42, 2);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !state().alert; }));
+  // No service: the window carries on, and says so once.
+  notifications.Leave();
+  qInstallMessageHandler(CountWarnings);
+  for (const char* price : {"16,000", "17,000"})
+    Fetch(price);
+  QTest::qWait(200);
+  qInstallMessageHandler(nullptr);
+  EXPECT_EQ(warnings, 1);
 }
 
 }  // namespace

@@ -15,9 +15,9 @@ int main(int argc, char** argv) {
 #endif
   QApplication app(argc, argv);
   // Matches the window to its desktop entry (and icon) where the window system asks by id.
-  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.lotwarden.lotwarden"));
-  // The window is a tool window and may be hidden in the tray; only its close box or the
-  // "End" command ends the program.
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(lotwarden::kDesktopEntry));
+  // The window may be hidden in the tray; only its close box or the "End" command ends the
+  // program.
   QApplication::setQuitOnLastWindowClosed(false);
   lotwarden::SystemClock clock;
   lotwarden::Program program(clock);

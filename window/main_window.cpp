@@ -4,35 +4,42 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QSlider>
 #include <QTimer>
 #include <QUrl>
 #include <cstddef>
 #include <limits>
+#include <memory>
 #include <utility>
 
 #include "monitor/monitor.h"
 #include "monitor/page_analysis.h"
 #include "monitor/urls.h"
+#include "tray/alert_notice.h"
 #include "tray/qt/qt_clock_surface.h"
 
 namespace lotwarden {
 namespace {
 
 constexpr char kTitle[] = "Lotwarden";
+// A title bar with the close box only.
+constexpr Qt::WindowFlags kDecorations = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
 // Places a control by its rectangle in twips.
 void PlaceTwips(QWidget* widget, int left, int top, int width, int height) {
@@ -63,10 +70,8 @@ void OpenInBrowser(const std::u16string& url) {
 }
 
 MainWindow::MainWindow(QWidget* parent)
-    : QWidget(parent,
-              // No taskbar button (Tool), and a title bar with the close box only.
-              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                  Qt::WindowCloseButtonHint) {
+    // No taskbar button (Tool) until the load settles the mode.
+    : QWidget(parent, Qt::Tool | kDecorations) {
   static const bool accessibleAsDialog = (QAccessible::installFactory(&DialogAccessible), true);
   (void)accessibleAsDialog;
   setObjectName(QStringLiteral("clock"));
@@ -130,6 +135,10 @@ MainWindow::MainWindow(QWidget* parent)
   trayButton_->setObjectName(QStringLiteral("StayInTaskBar"));
   PlaceTwips(trayButton_, 960, 1200, 975, 255);
 
+  statusLine_ = MakeLabel(this, "Label2", QString());
+  PlaceTwips(statusLine_, 120, 1560, kWideWidth - 240, 255);
+  statusLine_->hide();
+
   timer_ = new QTimer(this);
   timer_->setObjectName(QStringLiteral("Timer1"));
   timer_->setInterval(1000);
@@ -182,6 +191,14 @@ MainWindow::MainWindow(QWidget* parent)
     action->setObjectName(QString::fromLatin1(command.name));
     connect(action, &QAction::triggered, this, command.run);
   }
+  // The ID box keeps its editing menu; the commands follow it there.
+  idEdit_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(idEdit_, &QLineEdit::customContextMenuRequested, this, [this](const QPoint& at) {
+    const std::unique_ptr<QMenu> edit(idEdit_->createStandardContextMenu());
+    edit->addSeparator();
+    edit->addActions(menu_->actions());
+    edit->exec(idEdit_->mapToGlobal(at));
+  });
 }
 
 MainWindow::~MainWindow() = default;
@@ -189,14 +206,57 @@ MainWindow::~MainWindow() = default;
 void MainWindow::Load() {
   if (loaded_) return;
   loaded_ = true;
+  ApplyTrayMode();
   intervalText_->setNum(intervalSlider_->value());
   if (monitor_ != nullptr) monitor_->Start();
 }
 
-void MainWindow::showEvent(QShowEvent* event) {
-  // The load comes before the window is first mapped, whoever shows it.
-  Load();
-  QWidget::showEvent(event);
+void MainWindow::setVisible(bool visible) {
+  // The load comes before the window is first mapped, whoever shows it, so that the window is
+  // mapped as the mode's kind of window.
+  if (visible && !loaded_) Load();
+  QWidget::setVisible(visible);
+}
+
+void MainWindow::ApplyTrayMode() {
+  const bool tray = TrayAvailable();
+  // A tool window has no taskbar button; without a notification area the window must be found
+  // like any other (Alt+Tab, the overview, the taskbar), and gets the focus when it maps.
+  const Qt::WindowType kind = tray ? Qt::Tool : Qt::Window;
+  if (windowType() != kind) {
+    const bool shown = isVisible();
+    setWindowFlags(kind | kDecorations);  // unmaps the window
+    if (shown) show();
+  }
+  setFixedSize(TwipsToDip(tray ? 1980 : kWideWidth), TwipsToDip(tray ? 1530 : kWideHeight));
+  statusLine_->setVisible(!tray);
+  if (monitor_ != nullptr) ShowStatus(monitor_->state().status);
+  if (notice_ != nullptr) notice_->SetCarrier(!tray);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && notice_ != nullptr)
+    notice_->WindowActivated();
+  QWidget::changeEvent(event);
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
+  // A right click anywhere, or the Menu key (at the focused control).
+  menu_->exec(event->globalPos());
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  // Shift+F10, and the Menu key where the platform does not turn it into a context-menu event
+  // itself (X11 does): the focused control's menu, which is the window's unless it has its own.
+  if ((event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) ||
+      (event->key() == Qt::Key_Menu && QGuiApplication::platformName() != QLatin1String("xcb"))) {
+    QWidget* at = focusWidget() != nullptr ? focusWidget() : this;
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, at->rect().center(),
+                           at->mapToGlobal(at->rect().center()));
+    QApplication::sendEvent(at, &menu);
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -212,32 +272,44 @@ void MainWindow::SetTray(std::function<bool()> available, std::function<void()> 
 }
 
 void MainWindow::NotificationAreaChanged(bool present) {
-  if (monitor_ != nullptr) ShowStatus(monitor_->state().status);
-  if (!trayWanted_) return;
-  if (present) {
-    hide();
-  } else {
-    show();
-  }
+  if (trayWanted_ && present) hide();
+  ApplyTrayMode();
+  if (trayWanted_ && !present) show();
 }
 
 // A reading keeps more of each field than the title ever shows of the whole status.
 static_assert(kKeptFieldLength > MainWindow::kTitleStatusLength);
 
 void MainWindow::ShowStatus(const std::u16string& status) {
-  // Where there is no notification area, the title stands in for the tooltip.
+  // Where there is no notification area, the title and the status line stand in for the
+  // tooltip.
   QString title = QString::fromLatin1(kTitle);
+  QString shown;
   if (!TrayAvailable() && !status.empty()) {
-    title += QStringLiteral(" - ");
     if (status.size() <= static_cast<std::size_t>(kTitleStatusLength)) {
-      title += QString::fromStdU16String(status);
+      shown = QString::fromStdU16String(status);
     } else {
       std::size_t cut = kTitleStatusLength - 1;
       if (QChar::isHighSurrogate(status[cut - 1])) --cut;  // never half a character
-      title += QString::fromStdU16String(status.substr(0, cut)) + QChar(0x2026);
+      shown = QString::fromStdU16String(status.substr(0, cut)) + QChar(0x2026);
+    }
+    title += QStringLiteral(" - ") + shown;
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+      // Where the desktop draws no title bar (GNOME), Qt's own centres the title between its
+      // icon (29 pixels from the left) and its three buttons (77 from the right) in a 14-pixel
+      // font, and cuts it at both ends: cut here at its end, the name stays whole.
+      QFont titleFont = QGuiApplication::font();
+      titleFont.setPixelSize(14);
+      title = QFontMetrics(titleFont).elidedText(title, Qt::ElideRight, width() + 6 - 2 * 77);
     }
   }
   setWindowTitle(title);
+  // The line as far as it fits; the whole of it on hover and for a screen reader.
+  const QString whole = shown.isEmpty() ? QString() : QString::fromStdU16String(status);
+  statusLine_->setText(
+      statusLine_->fontMetrics().elidedText(shown, Qt::ElideRight, statusLine_->width()));
+  statusLine_->setToolTip(statusLine_->text() == whole ? QString() : whole);
+  statusLine_->setAccessibleName(whole);
 }
 
 void MainWindow::OpenWatchList() {
@@ -286,6 +358,7 @@ void MainWindow::Tick() {
 
 void MainWindow::IdChanged() {
   if (monitor_ != nullptr) monitor_->IdChanged();
+  if (notice_ != nullptr) notice_->Follow();
 }
 
 std::u16string MainWindow::AuctionId() const {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "window/program.h"
 
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -14,7 +15,9 @@ namespace lotwarden {
 Program::Program(const Clock& clock)
     // The transfer keeps its default limits: 60 s without data, 5 minutes, 16 MiB.
     : transfer_([this](TransferOutcome outcome, std::string body) {
+        const std::u16string priceBefore = monitor_.state().lastPrice;
         window_.TransferReported(outcome, body);
+        notice_.Collected(priceBefore);
       }),
       tray_(window_.windowIcon()),
       monitor_(window_, transfer_, tray_, clock),
@@ -25,7 +28,11 @@ Program::Program(const Clock& clock)
       area_([this](bool host) {
         return tray_.UsesXEmbed() ? QSystemTrayIcon::isSystemTrayAvailable() : host;
       }),
-      clock_(clock) {
+      clock_(clock),
+      notifier_(QDBusConnection::sessionBus(), QString::fromLatin1(kDesktopEntry), &window_),
+      notice_(notifier_, monitor_.state(), window_) {
+  notifier_.ReportTo(&notice_);
+  window_.SetAlertNotice(&notice_);
   mouse_.WatchMenu(window_.popupMenu());
   // On X11 Qt's icon docks into an XEmbed tray whenever one appears. Elsewhere an icon made
   // while no D-Bus host is registered never shows, so it waits for one.
@@ -46,6 +53,8 @@ Program::Program(const Clock& clock)
 
 Program::~Program() {
   window_.AttachMonitor(nullptr);
+  window_.SetAlertNotice(nullptr);
+  notifier_.ReportTo(nullptr);
 }
 
 void Program::CreateTrayIcon() {
@@ -59,6 +68,8 @@ void Program::CreateTrayIcon() {
 
 void Program::OnTrayMouse(TrayMouse action) {
   lotwarden::OnTrayMouse(action, clock_.Now(), monitor_.state(), window_, menuHost_);
+  // Hovering the icon, or a menu's opening, ends the alert.
+  notice_.Follow();
 }
 
 }  // namespace lotwarden

@@ -3,6 +3,8 @@
 
 #include "monitor/monitor.h"
 #include "monitor/qt/qt_transfer.h"
+#include "tray/alert_notice.h"
+#include "tray/qt/qt_notifier.h"
 #include "tray/qt/qt_tray_menu_host.h"
 #include "tray/qt/qt_tray_presence.h"
 #include "tray/qt/tray_area_watcher.h"
@@ -11,9 +13,14 @@
 
 namespace lotwarden {
 
+// The desktop entry's name (packaging/), by which the desktop matches windows and
+// notifications to the program's name and icon.
+inline constexpr char kDesktopEntry[] = "io.github.lotwarden.lotwarden";
+
 // The program's objects wired together: the window, the HTTP transfer, the monitor that
-// handles their events, and the tray icon with its mouse actions, following the notification
-// area as it comes and goes. The clock is the caller's, so tests can set the time.
+// handles their events, the tray icon with its mouse actions following the notification area as
+// it comes and goes, and the desktop notification that carries the alert where there is no tray.
+// The clock is the caller's, so tests can set the time.
 class Program {
  public:
   explicit Program(const Clock& clock);
@@ -26,6 +33,7 @@ class Program {
   Monitor& monitor() { return monitor_; }
   QtTrayPresence& tray() { return tray_; }
   TrayAreaWatcher& area() { return area_; }
+  AlertNotice& notice() { return notice_; }
   // A mouse action on the tray icon.
   void OnTrayMouse(TrayMouse action);
   // Makes the tray icon, with its menu and mouse actions, unless it exists.
@@ -40,6 +48,8 @@ class Program {
   TrayMouseRouter mouse_;
   TrayAreaWatcher area_;
   const Clock& clock_;
+  QtNotifier notifier_;
+  AlertNotice notice_;
 };
 
 }  // namespace lotwarden

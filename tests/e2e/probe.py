@@ -6,6 +6,9 @@ probe.py item: the StatusNotifierItem's tooltip title, how many items are regist
 exported menu's entries and its icon's pictures (sizes, and the bytes of the marshalled IconPixmap), one "key=value" line each.
 probe.py a11y: "role|name|caption" for the program's windows and every control in them, as
 AT-SPI gives them (caption: the label that the control is labelled by).
+probe.py focus SECONDS: "role|name" of each of the program's objects that gets the focus in
+the next SECONDS (a menu's entries as the keys move through them), as a screen reader hears
+them; "listening" first, once it listens.
 probe.py contrast PNG: "RATIO R,G,B": how the icon's lines (all that is not the panel's colour,
 the commonest at the picture's edges) stand out against the panel (R,G,B), as the median of the
 lines' contrast ratios (WCAG 2.1).
@@ -58,6 +61,20 @@ def a11y():
                 walk(window)
 
 
+def focus():
+    import pyatspi
+    from gi.repository import GLib
+
+    def focused(event):
+        if event.detail1 and event.source.getApplication().name == "lotwarden":
+            print(f"{event.source.getRoleName()}|{event.source.name}", flush=True)
+
+    pyatspi.Registry.registerEventListener(focused, "object:state-changed:focused")
+    GLib.timeout_add(int(float(sys.argv[2]) * 1000), pyatspi.Registry.stop)
+    print("listening", flush=True)
+    pyatspi.Registry.start()
+
+
 def contrast():
     # Three channels even where the picture is all grey (ImageMagick 7 writes one there).
     text = subprocess.run(["convert", sys.argv[2], "-colorspace", "sRGB", "-depth", "8", "txt:-"],
@@ -81,4 +98,4 @@ def contrast():
     print(f"{ratios[len(ratios) // 2]:.2f} {','.join(map(str, panel))}")
 
 
-{"item": item, "a11y": a11y, "contrast": contrast}[sys.argv[1]]()
+{"item": item, "a11y": a11y, "focus": focus, "contrast": contrast}[sys.argv[1]]()
