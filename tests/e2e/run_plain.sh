@@ -106,9 +106,11 @@ poll 5 eval '[ "$(tray)" = "$changed" ]' || fail "the message tray holds: $(tray
 pass "the second change replaced the first ($(notifies | tr '\n' ' ')); one notification"
 
 step=default-action
-# A click on the banner; again if it came while the banner moved (another lands beside it).
-sleep 0.5 && look "$shots/banner.png" && move 400 70
-for _ in 1 2 3; do sleep 0.5 && click 1 && poll 3 test -s "$LOTWARDEN_E2E_BROWSER_LOG" && break; done
+# A click on the banner; again if it came while the banner moved.
+sleep 0.5 && look "$shots/banner.png"
+for _ in 1 2 3; do
+  move 400 70 && click 1 && poll 3 test -s "$LOTWARDEN_E2E_BROWSER_LOG" && break || move 400 400
+done
 sleep 1 &&
   [ "$(cat "$LOTWARDEN_E2E_BROWSER_LOG")" = "$item_url" ] || fail "the browser got: $(cat "$LOTWARDEN_E2E_BROWSER_LOG")"
 poll 5 eval '[ -z "$(tray)" ]' || fail "still in the message tray: $(tray)"
