@@ -44,9 +44,11 @@ void AlertNotice::Shown(std::uint32_t id) {
 }
 
 void AlertNotice::ActionInvoked(std::uint32_t id, std::u16string_view action) {
-  if (!Ours(id) || action != u"default") return;
+  // A click may pass the withdrawal that the window's activation (which the click itself may
+  // bring, as GNOME's does) sent.
+  if (!(Ours(id) || (id != 0 && id == withdrawn_)) || action != u"default") return;
   // The service closes a notification whose action was invoked by itself.
-  shown_ = 0;
+  if (id == shown_) shown_ = 0;
   Acknowledge();
   window_.OpenUrl();
 }
@@ -69,7 +71,7 @@ void AlertNotice::Withdraw() {
     withdrawWhenShown_ = true;
     next_.reset();
   }
-  if (shown_ != 0) notifier_.Close(std::exchange(shown_, 0));
+  if (shown_ != 0) notifier_.Close(withdrawn_ = std::exchange(shown_, 0));
 }
 
 }  // namespace lotwarden

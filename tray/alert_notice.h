@@ -64,8 +64,9 @@ class AlertNotice {
   MonitorState& state_;
   WindowControls& window_;
   bool carries_ = false;
-  // The notification shown, 0 for none.
+  // The notification shown, 0 for none, and the one withdrawn last.
   std::uint32_t shown_ = 0;
+  std::uint32_t withdrawn_ = 0;
   // A Notify whose number has not come back yet, and what to do once it has: show this text
   // in its place, or withdraw it.
   bool pending_ = false;

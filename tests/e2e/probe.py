@@ -6,9 +6,8 @@ probe.py item: the StatusNotifierItem's tooltip title, how many items are regist
 exported menu's entries and its icon's pictures (sizes, and the bytes of the marshalled IconPixmap), one "key=value" line each.
 probe.py a11y: "role|name|caption" for the program's windows and every control in them, as
 AT-SPI gives them (caption: the label that the control is labelled by).
-probe.py focus SECONDS: "role|name" of each of the program's objects that gets the focus in
-the next SECONDS (a menu's entries as the keys move through them), as a screen reader hears
-them; "listening" first, once it listens.
+probe.py focus: "role|name" of each of the program's objects that gets the focus from now on (a
+menu's entries as keys move through them), as a screen reader hears them; "listening" first.
 probe.py contrast PNG: "RATIO R,G,B": how the icon's lines (all that is not the panel's colour,
 the commonest at the picture's edges) stand out against the panel (R,G,B), as the median of the
 lines' contrast ratios (WCAG 2.1).
@@ -63,14 +62,12 @@ def a11y():
 
 def focus():
     import pyatspi
-    from gi.repository import GLib
 
     def focused(event):
         if event.detail1 and event.source.getApplication().name == "lotwarden":
             print(f"{event.source.getRoleName()}|{event.source.name}", flush=True)
 
     pyatspi.Registry.registerEventListener(focused, "object:state-changed:focused")
-    GLib.timeout_add(int(float(sys.argv[2]) * 1000), pyatspi.Registry.stop)
     print("listening", flush=True)
     pyatspi.Registry.start()
 

@@ -9,6 +9,7 @@ const INTERFACE = `<node><interface name="io.github.lotwarden.Probe">
   <method name="Window"><arg type="u" direction="in"/><arg type="s" direction="out"/></method>
   <method name="Notifications"><arg type="s" direction="in"/><arg type="s" direction="out"/></method>
   <method name="Clear"/>
+  <method name="Pointer"><arg type="s" direction="out"/></method>
   <method name="Getenv"><arg type="s" direction="in"/><arg type="s" direction="out"/></method>
 </interface></node>`;
 
@@ -39,6 +40,12 @@ class Probe {
   Clear() {
     for (const source of Main.messageTray.getSources())
       source.destroy();
+  }
+
+  // Where the pointer is: "x y".
+  Pointer() {
+    const [x, y] = global.get_pointer();
+    return `${x} ${y}`;
   }
 
   Getenv(name) {
