@@ -43,6 +43,7 @@ Program::Program(const Clock& clock)
   QObject::connect(&area_, &TrayAreaWatcher::hostAppeared, &mouse_, [this] {
     CreateTrayIcon();
     mouse_.HostAppeared(area_.hostIsGnomeShell());
+    if (area_.hostIsGnomeShell()) tray_.HoldFaceFor(TrayMouseRouter::kHostLookAheadMs);
   });
   QObject::connect(&area_, &TrayAreaWatcher::hostGone, &mouse_, &TrayMouseRouter::HostGone);
   QObject::connect(&area_, &TrayAreaWatcher::areaChanged, &window_,
@@ -61,6 +62,7 @@ void Program::CreateTrayIcon() {
   if (tray_.trayIcon() != nullptr) return;
   mouse_.SetTray(tray_.CreateIcon());
   mouse_.HostAppeared(area_.hostIsGnomeShell());
+  if (area_.hostIsGnomeShell()) tray_.HoldFaceFor(TrayMouseRouter::kHostLookAheadMs);
   // Where the notification area shows the menu itself, it gets a copy of the entries.
   if (QMenu* exported = tray_.ExportMenu(window_.popupMenu()->actions()))
     mouse_.WatchExportedMenu(exported);

@@ -10,7 +10,10 @@
 namespace lotwarden {
 
 QtTrayPresence::QtTrayPresence(QIcon windowIcon, QObject* parent)
-    : QObject(parent), windowIcon_(std::move(windowIcon)) {}
+    : QObject(parent), windowIcon_(std::move(windowIcon)) {
+  faceHold_.setSingleShot(true);
+  connect(&faceHold_, &QTimer::timeout, this, &QtTrayPresence::SendFace);
+}
 
 QtTrayPresence::~QtTrayPresence() {
   if (tray_ != nullptr) tray_->hide();
@@ -49,8 +52,12 @@ void QtTrayPresence::RemoveTrayIcon() {
   if (tray_ != nullptr) tray_->hide();
 }
 
+void QtTrayPresence::HoldFaceFor(int ms) {
+  faceHold_.start(ms);
+}
+
 void QtTrayPresence::SendFace() {
-  if (tray_ == nullptr) return;
+  if (tray_ == nullptr || faceHold_.isActive()) return;
   if (!face_) {
     tray_->setIcon(windowIcon_);
     sentFace_.reset();

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,6 +44,9 @@ class QtTrayPresence : public QObject, public TrayPresence {
   void RefreshTrayIcon(const std::u16string& tooltip, const FaceReading& face) override;
   // Takes the icon out of the notification area.
   void RemoveTrayIcon();
+  // Sends no new face for `ms` milliseconds, then the face of that moment: GNOME Shell's host
+  // may never show an icon whose face changes while it registers it.
+  void HoldFaceFor(int ms);
 
   // Hands the status line and these entries to a notification area that shows the icon's menu
   // itself (a StatusNotifierItem host, which Qt serves over dbusmenu) and returns the menu that
@@ -64,6 +68,7 @@ class QtTrayPresence : public QObject, public TrayPresence {
   QAction* statusEntry_ = nullptr;
   QSystemTrayIcon* tray_ = nullptr;
   bool shown_ = false;
+  QTimer faceHold_;
   // The face to show; none before the first refresh.
   std::optional<FaceReading> face_;
   // What the tray was last given, to send only changes.
