@@ -20,7 +20,7 @@ fail() {
 pass() { echo "PASS [$host] $step: $*"; }
 cleanup() {
   cp "$work"/*.log "$work/program.err" "$shots/" 2>/dev/null
-  stop_processes "$program_pid" && stop_desktop "$work" && rm -rf "$work"
+  stop_processes "$program_pid"; stop_desktop "$work"; rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
