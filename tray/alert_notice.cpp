@@ -47,8 +47,9 @@ void AlertNotice::ActionInvoked(std::uint32_t id, std::u16string_view action) {
   // A click may pass the withdrawal that the window's activation (which the click itself may
   // bring, as GNOME's does) sent.
   if (!(Ours(id) || (id != 0 && id == withdrawn_)) || action != u"default") return;
-  // The service closes a notification whose action was invoked by itself.
-  if (id == shown_) shown_ = 0;
+  // The service closes a notification whose action was invoked by itself; one click opens the
+  // page once, however often it is reported.
+  (id == shown_ ? shown_ : withdrawn_) = 0;
   Acknowledge();
   window_.OpenUrl();
 }

@@ -20,7 +20,7 @@ fail() {
 pass() { echo "PASS [$host] $step: $*"; }
 cleanup() {
   cp "$work"/*.log "$work/program.err" "$shots/" 2>/dev/null
-  stop_processes "$program_pid" && stop_desktop "$work" && rm -rf "$work"
+  stop_processes "$program_pid"; stop_desktop "$work"; rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -61,7 +61,7 @@ poll 10 test -s "$work/port" || fail "the fake site did not start"
 export http_proxy="http://127.0.0.1:$(cat "$work/port")"
 gets() { grep -c ' GET http://page.auctions.yahoo.co.jp/jp/auction/' "$work/site.log"; }
 # The program's Notify calls (not GNOME's service's to its shell): "replaced id|summary" a line.
-dbus-monitor --session "type='method_call',interface='org.freedesktop.Notifications'" \
+dbus-monitor --session "interface='org.freedesktop.Notifications'" \
   >"$work/notify.log" 2>&1 & pids+=($!)
 notifies() {
   awk '/destination=org.freedesktop.Notifications .*member=Notify$/ { n = 1; next }
