@@ -40,7 +40,6 @@ class AlertNotice {
   // Whether the notice carries the alert (no notification area) or an icon does; handing it to
   // an icon withdraws the notification and leaves the alert to the blink.
   void SetCarrier(bool carries);
-  bool carries() const { return carries_; }
 
   // A fetch was collected; `priceBefore` is the last price seen before it.
   void Collected(std::u16string_view priceBefore);

@@ -56,8 +56,9 @@ void QtNotifier::Notify(const std::u16string& text, std::uint32_t replaces) {
 }
 
 void QtNotifier::Answered(const QDBusError& error, uint id) {
-  if (error.isValid() && !std::exchange(complained_, true))
-    qWarning("lotwarden: no desktop notifications: %s", qPrintable(error.message()));
+  if (id == 0 && !std::exchange(complained_, true))
+    qWarning("lotwarden: no desktop notifications: %s",
+             error.isValid() ? qPrintable(error.message()) : "no session bus");
   if (notice_ != nullptr) notice_->Shown(id);
 }
 

@@ -36,7 +36,7 @@ class QtNotifier : public QObject, public Notifier {
   void OnClosed(uint id, uint reason);
 
  private:
-  // A Notify answered: its number, or the error that says why there is none.
+  // A Notify answered: its number, or 0 and the error that says why there is none.
   void Answered(const QDBusError& error, uint id = 0);
 
   QDBusConnection bus_;
