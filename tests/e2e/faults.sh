@@ -27,21 +27,19 @@ case "$scenario" in
     tasktray x1234567890
     poll 5 eval '[ "$(gets)" -ge 1 ]' || fail "no GET after TaskTray"
     sleep 1 && window_shown || fail "the window hid with no notification area"
-    came=$EPOCHREALTIME
-    start_panel && pids+=("$panel_pid") || fail "the panel did not start"
-    poll 5 find_icon || fail "no icon once the panel came"
-    icon_after="$(since "$came")"
-    poll 2 eval '! window_shown' || fail "the window stayed shown with an icon"
-    [ "$host" = trayer ] || item_is_current || fail "the item: $(tr '\n' ' ' <"$work/item")"
-    awk -v s="$icon_after" 'BEGIN { exit !(s <= 2.5) }' || fail "the icon took $icon_after s"
-    pass "the icon came $icon_after s after the panel; the window hid as TaskTray asked"
-    kill "$panel_pid" && wait "$panel_pid" 2>/dev/null
-    came=$EPOCHREALTIME
-    start_panel && pids+=("$panel_pid") || fail "the panel did not restart"
-    poll 5 find_icon || fail "no icon after the panel's restart"
-    icon_after="$(since "$came")"
-    for _ in $(seq 10); do ! window_shown || fail "the window flashed in the restart"; sleep 0.5; done
-    pass "after a restart the icon came back in $icon_after s; the window stayed hidden"
+    for round in start restart; do
+      [ $round = start ] || { kill "$panel_pid" && wait "$panel_pid" 2>/dev/null; }
+      came=$EPOCHREALTIME
+      start_panel && pids+=("$panel_pid") || fail "the panel did not $round"
+      poll 5 find_icon || fail "no icon after the panel's $round"
+      icon_after="$(since "$came")"
+      awk -v s="$icon_after" 'BEGIN { exit !(s <= 2.5) }' || fail "the icon took $icon_after s"
+      # Hidden as TaskTray asked, within a second on X11, and never flashing in the restart.
+      poll 2 eval '! window_shown' || fail "the window stays shown with an icon"
+      for _ in $(seq 10); do ! window_shown || fail "the window shows with an icon"; sleep 0.5; done
+      [ "$host" = trayer ] || item_is_current || fail "the item: $(tr '\n' ' ' <"$work/item")"
+      pass "the icon came $icon_after s after the panel's $round; the window stayed hidden"
+    done
     kill "$panel_pid" && wait "$panel_pid" 2>/dev/null
     went=$EPOCHREALTIME
     poll 9 window_shown || fail "no window with the notification area gone"

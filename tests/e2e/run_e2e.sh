@@ -10,48 +10,16 @@ set -u
 host="${1:?usage: run_e2e.sh HOST[-SCENARIO] PROGRAM [SCREENSHOT_DIR]}" program="${2:?}"
 scenario="" && [[ $host == *-* ]] && scenario="${host#*-}" host="${host%%-*}"
 [ "$scenario" != late ] || desktop_late=1
-here="$(cd "$(dirname "$0")" && pwd)"
-source "$here/../../scripts/desktop.sh"
 shots="${3:-$(mktemp -d "/tmp/lotwarden-e2e-$host.XXXXXX")}"
-work="$(mktemp -d)"
-mkdir -p "$shots"
-pids=() program_pid="" step=setup started=$SECONDS
-fail() {
-  echo "FAIL [$host] $step: $*"
-  cp "$work"/*.png "$shots/" 2>/dev/null
-  tail -n 20 "$work/site.log" "$work/home/browser.log" "$work/program.err" 2>/dev/null
-  echo "screenshots: $shots" && exit 1
-}
-pass() { echo "PASS [$host] $step: $*"; }
+source "$(dirname "$0")/common.sh"
 # A benchmark's look at the desktop while the face blinks, and once it stands still.
 at() { [ -z "${LOTWARDEN_E2E_AT:-}" ] || $LOTWARDEN_E2E_AT "$1" "$work"; }
-cleanup() {
-  cp "$work"/*.log "$work/program.err" "$shots/" 2>/dev/null
-  stop_processes "$program_pid"
-  stop_desktop "$work"
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
 
 # --- the desktop, the user's environment, the site ----------------------------------------------
 start_desktop "$host" "$work" || fail "$desktop_error"
-cp "$program" "$here"/bin/xdg-open "$here"/*.py "$here"/../*.supp "$work/bin/"
-chmod -R a+rX "$work/bin"
-export PATH="$work/bin:$PATH" LOTWARDEN_E2E_BROWSER_LOG="$work/home/browser.log"
-unset no_proxy NO_PROXY HTTP_PROXY all_proxy ALL_PROXY
-# In the sanitizer build; stacks unwound in full to tell leaks in unloaded drivers' libraries.
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0"
-ASAN_OPTIONS+=":suppressions=$work/bin/asan_x11.supp"
-export LSAN_OPTIONS="suppressions=$work/bin/lsan.supp:print_suppressions=0"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-"${as_user[@]}" touch "$LOTWARDEN_E2E_BROWSER_LOG"
+user_environment
+cp "$program" "$work/bin/" && chmod a+rx "$work/bin/$(basename "$program")"
 probe() { "${as_user[@]}" /usr/bin/python3 "$work/bin/probe.py" "$@" 2>/dev/null; }
-/usr/bin/python3 "$work/bin/fake_site.py" --port-file "$work/port" --log "$work/site.log" &
-pids+=($!)
-poll 10 test -s "$work/port" || fail "the fake site did not start"
-export http_proxy="http://127.0.0.1:$(cat "$work/port")"
-gets() { grep -c ' GET http://page.auctions.yahoo.co.jp/jp/auction/' "$work/site.log"; }
 # The yellow pixels of a picture, as "X Y" lines (GNOME dims icons a little: 240,240,0).
 yellows() {
   convert "$1" -depth 8 txt:- | awk -F'[,:() ]+' '$3 > 200 && $4 > 200 && $5 < 60 { print $1, $2 }'

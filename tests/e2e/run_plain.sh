@@ -6,42 +6,29 @@
 # Usage: run_plain.sh gnome_plain|gnome_plain_x11 BUILD_DIR [SCREENSHOT_DIR]
 set -u
 host="${1:?usage: run_plain.sh gnome_plain|gnome_plain_x11 BUILD_DIR [SCREENSHOT_DIR]}" build="${2:?}"
-here="$(cd "$(dirname "$0")" && pwd)"
-source "$here/../../scripts/desktop.sh"
 shots="${3:-$(mktemp -d "/tmp/lotwarden-e2e-plain.XXXXXX")}"
-work="$(mktemp -d)"
-mkdir -p "$shots"
-pids=() program_pid="" step=setup started=$SECONDS
-fail() {
-  echo "FAIL [$host] $step: $*"
-  tail -n 20 "$work/site.log" "$work/home/browser.log" "$work/program.err" 2>/dev/null
-  echo "screenshots: $shots" && exit 1
-}
-pass() { echo "PASS [$host] $step: $*"; }
-cleanup() {
-  cp "$work"/*.log "$work/program.err" "$shots/" 2>/dev/null
-  stop_processes "$program_pid"; stop_desktop "$work"; rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+source "$(dirname "$0")/common.sh"
 
 # --- the program installed, the desktop, the site -----------------------------------------------
 local_dir="$work/home/.local"
 mkdir -p "$local_dir/share/gnome-shell/extensions"
 cmake --install "$build" --prefix "$local_dir" >/dev/null || fail "the build did not install"
-cp -r "$here/probe@lotwarden.github.io" "$local_dir/share/gnome-shell/extensions/"
+probe_dir="$local_dir/share/gnome-shell/extensions/probe@lotwarden.github.io"
+cp -r "$here/probe@lotwarden.github.io" "$probe_dir"
+shell_version="$(gnome-shell --version | grep -o '[0-9]*' | head -1)"
+sed -i "s/\"43\"/\"$shell_version\"/" "$probe_dir/metadata.json"
+if [ "$shell_version" -ge 45 ]; then  # extensions are modules there, and classes
+  sed -i -e "s|^const {Gio, GLib, Meta, Shell} = imports.gi;|import Gio from 'gi://Gio';\
+import GLib from 'gi://GLib';\nimport Meta from 'gi://Meta';\nimport Shell from 'gi://Shell';|" \
+    -e "s|^const Main = imports.ui.main;|import * as Main from 'resource:///org/gnome/shell/ui/main.js';|" \
+    -e 's|^function init() {}|export default class {|' -e 's/^function \(en\|dis\)able/\1able/' \
+    -e '$a}' "$probe_dir/extension.js"
+fi
 # The shell lists a desktop entry only where its program is on the PATH.
 export PATH="$work/bin:$local_dir/bin:$PATH" gnome_extensions="['probe@lotwarden.github.io']"
 [ "$host" = gnome_plain_x11 ] && gnome_x11=1
 start_desktop gnome_plain "$work" || fail "$desktop_error"
-cp "$here"/bin/xdg-open "$here"/*.py "$here"/../*.supp "$work/bin/"
-export LOTWARDEN_E2E_BROWSER_LOG="$work/home/browser.log"
-unset no_proxy NO_PROXY HTTP_PROXY all_proxy ALL_PROXY
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0"
-ASAN_OPTIONS+=":suppressions=$work/bin/asan_x11.supp"
-export LSAN_OPTIONS="suppressions=$work/bin/lsan.supp:print_suppressions=0"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-touch "$LOTWARDEN_E2E_BROWSER_LOG"
+user_environment
 browsed() { cat "$LOTWARDEN_E2E_BROWSER_LOG"; }
 shell_probe() {
   gdbus call --session -d org.gnome.Shell -o /io/github/lotwarden/Probe \
@@ -55,11 +42,6 @@ window() { shell_probe Window "uint32 $1"; }  # see the probe
 tray() { echo -e "$(shell_probe Notifications io.github.lotwarden.lotwarden.desktop)"; }
 sleep 1 && shell_probe Clear >/dev/null  # the shell's own notification, as root
 a11y() { /usr/bin/python3 "$work/bin/probe.py" a11y 2>/dev/null; }
-/usr/bin/python3 "$work/bin/fake_site.py" --port-file "$work/port" --log "$work/site.log" \
-  --control "$work/control" & pids+=($!)
-poll 10 test -s "$work/port" || fail "the fake site did not start"
-export http_proxy="http://127.0.0.1:$(cat "$work/port")"
-gets() { grep -c ' GET http://page.auctions.yahoo.co.jp/jp/auction/' "$work/site.log"; }
 # The program's Notify calls (not GNOME's service's to its shell): "replaced id|summary" a line.
 dbus-monitor --session "interface='org.freedesktop.Notifications'" \
   >"$work/notify.log" 2>&1 & pids+=($!)
