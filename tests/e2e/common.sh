@@ -36,4 +36,11 @@ user_environment() {
   poll 10 test -s "$work/port" || fail "the fake site did not start"
   export http_proxy="http://127.0.0.1:$(cat "$work/port")"
 }
+# The program, once ended, ended with status 0 and without a sanitizer's report.
+ended_cleanly() {
+  wait "$program_pid"
+  local code=$?
+  program_pid="" && [ "$code" = 0 ] || fail "the program ended with status $code"
+  ! grep -E 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$work/program.err" || fail "sanitizer report"
+}
 gets() { grep -c ' GET http://page.auctions.yahoo.co.jp/jp/auction/' "$work/site.log"; }

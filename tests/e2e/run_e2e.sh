@@ -137,11 +137,7 @@ mx=${mx#+} my=$((${my#+} + 40))
 [ "$mh" -ge 70 ] || fail "no menu of five entries opened (${mw}x$mh+$mx+$my changed)"
 move $((mx + mw / 2)) $((my + mh - 16)) && sleep 0.3 && click 1
 poll 30 eval '! kill -0 $program_pid' || fail "the program did not end after End"
-wait "$program_pid"
-code=$? program_pid=""
-[ "$code" = 0 ] || fail "the program ended with status $code"
-grep -E 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$work/program.err" &&
-  fail "sanitizer report"
+ended_cleanly
 [ "$(gets)" = 1 ] || fail "$(gets) GETs in all, not the one of TaskTray"
 pass "a menu ${mw}x$mh at $mx,$my; End from it ended the program with status 0"
 echo "[$host] all steps passed in $((SECONDS - started)) s; screenshots in $shots"

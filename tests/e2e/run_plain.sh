@@ -3,9 +3,10 @@
 # The program on GNOME Shell as Debian and Fedora install it (no notification area), natively on
 # Wayland or on Xwayland (_x11), installed where a package puts it (under the test's ~/.local) so
 # that the shell knows its name and icon; a probe extension reads the shell's windows and tray.
-# Usage: run_plain.sh gnome_plain|gnome_plain_x11 BUILD_DIR [SCREENSHOT_DIR]
+# Usage: run_plain.sh gnome_plain|gnome_plain_x11 PROGRAM [SCREENSHOT_DIR] (PROGRAM in its build)
 set -u
-host="${1:?usage: run_plain.sh gnome_plain|gnome_plain_x11 BUILD_DIR [SCREENSHOT_DIR]}" build="${2:?}"
+host="${1:?usage: run_plain.sh gnome_plain|gnome_plain_x11 PROGRAM [SCREENSHOT_DIR]}"
+build="$(cd "$(dirname "${2:?}")/.." && pwd)"
 shots="${3:-$(mktemp -d "/tmp/lotwarden-e2e-plain.XXXXXX")}"
 source "$(dirname "$0")/common.sh"
 
@@ -137,9 +138,7 @@ pass "Alt+Tab back to the window, which withdrew the notification"
 step=close
 chord 0xffe9 0xffc1  # Alt+F4
 poll 10 eval '! kill -0 $program_pid' || fail "the program did not end when its window closed"
-wait "$program_pid"
-code=$? program_pid="" && [ "$code" = 0 ] || fail "the program ended with status $code"
-grep -E 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$work/program.err" && fail "sanitizer report"
+ended_cleanly
 grep 'no desktop notifications' "$work/program.err" && fail "a notification failed"
 pass "closing the window ended the program with status 0"
 echo "[$host] all steps passed in $((SECONDS - started)) s; screenshots in $shots"
