@@ -40,10 +40,10 @@ Program::Program(const Clock& clock)
     CreateTrayIcon();
     area_.Update();
   }
+  if (area_.hostRegistered()) IconRegisters();
   QObject::connect(&area_, &TrayAreaWatcher::hostAppeared, &mouse_, [this] {
     CreateTrayIcon();
-    mouse_.HostAppeared(area_.hostIsGnomeShell());
-    if (area_.hostIsGnomeShell()) tray_.HoldFaceFor(TrayMouseRouter::kHostLookAheadMs);
+    IconRegisters();
   });
   QObject::connect(&area_, &TrayAreaWatcher::hostGone, &mouse_, &TrayMouseRouter::HostGone);
   QObject::connect(&area_, &TrayAreaWatcher::areaChanged, &window_,
@@ -61,11 +61,15 @@ Program::~Program() {
 void Program::CreateTrayIcon() {
   if (tray_.trayIcon() != nullptr) return;
   mouse_.SetTray(tray_.CreateIcon());
-  mouse_.HostAppeared(area_.hostIsGnomeShell());
-  if (area_.hostIsGnomeShell()) tray_.HoldFaceFor(TrayMouseRouter::kHostLookAheadMs);
   // Where the notification area shows the menu itself, it gets a copy of the entries.
   if (QMenu* exported = tray_.ExportMenu(window_.popupMenu()->actions()))
     mouse_.WatchExportedMenu(exported);
+}
+
+void Program::IconRegisters() {
+  const bool gnomeShell = area_.hostIsGnomeShell();
+  mouse_.HostAppeared(gnomeShell);
+  if (gnomeShell) tray_.HoldFaceFor(TrayMouseRouter::kHostLookAheadMs);
 }
 
 void Program::OnTrayMouse(TrayMouse action) {

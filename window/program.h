@@ -40,6 +40,10 @@ class Program {
   void CreateTrayIcon();
 
  private:
+  // The icon registers with a D-Bus host that just appeared: what the host does meanwhile, and
+  // what its activations mean, depend on which host it is.
+  void IconRegisters();
+
   MainWindow window_;
   QtTransfer transfer_;
   QtTrayPresence tray_;
