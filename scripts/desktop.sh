@@ -49,11 +49,34 @@ host_registered() {
     IsStatusNotifierHostRegistered | grep -q true
 }
 
+# Installs the probe extension in the extensions folder $1, as a module where GNOME Shell (45 on)
+# wants one.
+install_probe() {
+  local version
+  version="$(gnome-shell --version | grep -o '[0-9]*' | head -1)" && mkdir -p "$1" &&
+    cp -r "$desktop_drivers/probe@lotwarden.github.io" "$1/" || return 1
+  sed -i "s/\"43\"/\"$version\"/" "$1/probe@lotwarden.github.io/metadata.json"
+  [ "$version" -ge 45 ] || return 0
+  sed -i -e "s|^const {Gio, GLib, Meta, Shell} = imports.gi;|import Gio from 'gi://Gio';\
+import GLib from 'gi://GLib';\nimport Meta from 'gi://Meta';\nimport Shell from 'gi://Shell';|" \
+    -e "s|^const Main = imports.ui.main;|import * as Main from 'resource:///org/gnome/shell/ui/main.js';|" \
+    -e 's|^function init() {}|export default class {|' -e 's/^function \(en\|dis\)able/\1able/' \
+    -e '$a}' "$1/probe@lotwarden.github.io/extension.js"
+}
+
+# Calls the probe's method $1 with the arguments "$2..." (gdbus's notation); prints a string
+# answer as it is.
+shell_probe() {
+  gdbus call --session -d org.gnome.Shell -o /io/github/lotwarden/Probe \
+    -m "io.github.lotwarden.Probe.$1" "${@:2}" | sed -E "s/^\('(.*)',\)$/\1/"
+}
+
 # start_desktop trayer|xfce|sway|gnome|gnome_plain|plasma WORK: the desktop, in the empty folder WORK (its
 # home, runtime folder, logs), on an 800x600 screen. Adds what it starts to the array pids and
 # defines how to act there as a user: look FILE [WxH+X+Y] (a screenshot), move X Y, click BUTTON
 # [COUNT], window_shown and tasktray ID [least] (types the ID into the window, with least the
-# interval at its least, and presses "TaskTray"); start_panel, where the desktop's notification
+# interval at its least, and presses "TaskTray"), activation PROGRAM (the variables that the
+# desktop's launcher would give PROGRAM, for env); start_panel, where the desktop's notification
 # area is a program of its own (trayer, waybar), starts it and sets panel_pid; on GNOME keys KEYSYM... and
 # chord KEYSYM....
 # Sets as_user, the prefix that runs a command as the desktop's user (sway refuses root), and
@@ -63,6 +86,7 @@ start_desktop() {
   desktop_work="$work"  # for the functions below, which run later
   mkdir -p "$work/home" "$work/run" "$work/bin" && chmod 755 "$work"
   cp "$desktop_drivers"/*.py "$work/bin/" && chmod -R a+rX "$work/bin"
+  activation() { :; }  # what the environment of a program started by the desktop's launcher adds
   as_user=()  # a command prefix, so that $! of a process started in the background is that process
   if [ "$host" = sway ]; then
     chown 65534:65534 "$work/home" "$work/run"
@@ -165,10 +189,12 @@ EOF
       ;;
     gnome | gnome_plain)
       # The AppIndicator extension's icons on GNOME Shell's black top bar; or GNOME as Debian and
-      # Fedora install it, with no notification area, its banners shown, the extensions named in
-      # gnome_extensions (if any) and, with gnome_x11 set, Xwayland for X11 programs.
-      local extensions="['ubuntu-appindicators@ubuntu.com']" banners=false
-      [ "$host" = gnome ] || extensions="${gnome_extensions:-[]}" banners=true
+      # Fedora install it, with no notification area and its banners shown; with
+      # gnome_x11 set, Xwayland for X11 programs. Both with the probe extension (see it).
+      local extensions="['probe@lotwarden.github.io', 'ubuntu-appindicators@ubuntu.com']" banners=false
+      [ "$host" = gnome ] || extensions="['probe@lotwarden.github.io']" banners=true
+      install_probe "$work/home/.local/share/gnome-shell/extensions" ||
+        { desktop_error="no probe extension" && return 1; }
       gsettings set org.gnome.shell disable-user-extensions false &&
         gsettings set org.gnome.shell enabled-extensions "$extensions" &&
         gsettings set org.gnome.desktop.interface enable-hot-corners false &&
@@ -179,10 +205,9 @@ EOF
       pids+=($!)
       if [ "$host" = gnome ]; then
         poll 15 host_registered || { desktop_error="the AppIndicator host did not register" && return 1; }
-      else
-        poll 15 gdbus introspect --session -d org.gnome.Mutter.RemoteDesktop \
-          -o /org/gnome/Mutter/RemoteDesktop || { desktop_error="GNOME Shell did not start" && return 1; }
       fi
+      poll 20 eval 'shell_probe Started | grep -q true' ||
+        { desktop_error="GNOME Shell did not start" && return 1; }
       export WAYLAND_DISPLAY=wayland-0 QT_QPA_PLATFORM=wayland
       exec {pointer}> >(exec /usr/bin/python3 "$work/bin/gnome_drive.py" input >"$work/pointer.log" 2>&1)
       pids+=($!)
@@ -191,6 +216,13 @@ EOF
       # Its first key may be lost: a Shift goes first.
       tasktray() { echo "keys 0xffe1 $1 0xff09 ${2:+0xff50} 0xff09 0xff09 0xff09 0xff09 0x20" >&"$pointer"; }
       keys() { echo "keys $*" >&"$pointer"; }    # keysyms, one after another
+      # As the shell's launchers start a program, with an activation token: its window gets the
+      # focus (GNOME 48 gives none to a window without one).
+      activation() {
+        local token
+        token="$(shell_probe Token "string '$1'")" && [ -n "$token" ] &&
+          echo "XDG_ACTIVATION_TOKEN=$token DESKTOP_STARTUP_ID=$token"
+      }
       chord() { echo "chord $*" >&"$pointer"; }  # held down together
       ;;
     *) desktop_error="no such desktop: $host" && return 1 ;;

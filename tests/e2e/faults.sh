@@ -61,7 +61,8 @@ case "$scenario" in
       gsettings set org.gnome.shell enabled-extensions "[]"
       poll 5 eval '! host_registered' || fail "cycle $cycle: the extension stayed enabled"
       unlocked=$EPOCHREALTIME
-      gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com']"
+      gsettings set org.gnome.shell enabled-extensions \
+        "['probe@lotwarden.github.io', 'ubuntu-appindicators@ubuntu.com']"
       poll 5 item_is_current || fail "cycle $cycle: the item: $(tr '\n' ' ' <"$work/item")"
       slowest="$(awk -v a="$slowest" -v b="$(since "$unlocked")" 'BEGIN { print (b > a ? b : a) }')"
     done

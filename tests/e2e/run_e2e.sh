@@ -37,7 +37,9 @@ find_icon() {
 
 # --- the main road ------------------------------------------------------------------------------
 item_url="http://page.auctions.yahoo.co.jp/jp/auction/x1234567890" status="1,000 円/残り2時間"
-"${as_user[@]}" "$work/bin/$(basename "$program")" >"$work/program.out" 2>"$work/program.err" &
+program="$work/bin/$(basename "$program")"
+launched="$(activation "$program")" || fail "the desktop gave no activation token"
+"${as_user[@]}" env $launched "$program" >"$work/program.out" 2>"$work/program.err" &
 program_pid=$!
 
 step=window

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # The program on GNOME Shell as Debian and Fedora install it (no notification area), natively on
 # Wayland or on Xwayland (_x11), installed where a package puts it (under the test's ~/.local) so
-# that the shell knows its name and icon; a probe extension reads the shell's windows and tray.
+# that the shell knows its name and icon, started as the shell's launchers start it.
 # Usage: run_plain.sh gnome_plain|gnome_plain_x11 PROGRAM [SCREENSHOT_DIR] (PROGRAM in its build)
 set -u
 host="${1:?usage: run_plain.sh gnome_plain|gnome_plain_x11 PROGRAM [SCREENSHOT_DIR]}"
@@ -12,29 +12,13 @@ source "$(dirname "$0")/common.sh"
 
 # --- the program installed, the desktop, the site -----------------------------------------------
 local_dir="$work/home/.local"
-mkdir -p "$local_dir/share/gnome-shell/extensions"
 cmake --install "$build" --prefix "$local_dir" >/dev/null || fail "the build did not install"
-probe_dir="$local_dir/share/gnome-shell/extensions/probe@lotwarden.github.io"
-cp -r "$here/probe@lotwarden.github.io" "$probe_dir"
-shell_version="$(gnome-shell --version | grep -o '[0-9]*' | head -1)"
-sed -i "s/\"43\"/\"$shell_version\"/" "$probe_dir/metadata.json"
-if [ "$shell_version" -ge 45 ]; then  # extensions are modules there, and classes
-  sed -i -e "s|^const {Gio, GLib, Meta, Shell} = imports.gi;|import Gio from 'gi://Gio';\
-import GLib from 'gi://GLib';\nimport Meta from 'gi://Meta';\nimport Shell from 'gi://Shell';|" \
-    -e "s|^const Main = imports.ui.main;|import * as Main from 'resource:///org/gnome/shell/ui/main.js';|" \
-    -e 's|^function init() {}|export default class {|' -e 's/^function \(en\|dis\)able/\1able/' \
-    -e '$a}' "$probe_dir/extension.js"
-fi
 # The shell lists a desktop entry only where its program is on the PATH.
-export PATH="$work/bin:$local_dir/bin:$PATH" gnome_extensions="['probe@lotwarden.github.io']"
+export PATH="$work/bin:$local_dir/bin:$PATH"
 [ "$host" = gnome_plain_x11 ] && gnome_x11=1
 start_desktop gnome_plain "$work" || fail "$desktop_error"
 user_environment
 browsed() { cat "$LOTWARDEN_E2E_BROWSER_LOG"; }
-shell_probe() {
-  gdbus call --session -d org.gnome.Shell -o /io/github/lotwarden/Probe \
-    -m "io.github.lotwarden.Probe.$1" "${@:2}" | sed -E "s/^\('(.*)',\)$/\1/"
-}
 if [ -n "${gnome_x11:-}" ]; then
   poll 10 eval 'DISPLAY="$(shell_probe Getenv DISPLAY)" && [ -n "$DISPLAY" ]' || fail "no Xwayland"
   export DISPLAY XAUTHORITY="$(compgen -G "$work/run/.mutter-Xwaylandauth.*")" QT_QPA_PLATFORM=xcb
@@ -56,7 +40,9 @@ notifies() {
 item_url="http://page.auctions.yahoo.co.jp/jp/auction/x1234567890"
 watch_url="http://page.auctions.yahoo.co.jp/jp/show/mystatus?select=watchlist"
 status="1,000 円/残り2時間" changed="2,000 円/残り2時間"
-"$local_dir/bin/lotwarden" >"$work/program.out" 2>"$work/program.err" & program_pid=$!
+launched="$(activation "$local_dir/bin/lotwarden")" || fail "the shell gave no activation token"
+env $launched "$local_dir/bin/lotwarden" >"$work/program.out" 2>"$work/program.err" &
+program_pid=$!
 step=window
 poll 15 eval 'window "$program_pid" | grep -q "|true|true|false|0|"' ||
   fail "no focused ordinary window in Alt+Tab: $(window "$program_pid")"
