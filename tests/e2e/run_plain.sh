@@ -80,15 +80,19 @@ step=menu
 : >"$LOTWARDEN_E2E_BROWSER_LOG"
 /usr/bin/python3 "$work/bin/probe.py" focus >"$work/focus.log" 2>&1 & heard=$! && pids+=($heard)
 poll 5 grep -q listening "$work/focus.log" || fail "no AT-SPI"
-# Presses KEYSYM until NAME is heard last (up to 3 times: a key is lost until the menu is up).
+# Presses KEYSYM until NAME is heard last, up to 3 times: a key is lost until the menu is up, and
+# what is heard first may be the menu's own opening. Never past NAME.
 press() {
-  local i heard
+  local i before name="$2" start
+  start="$(wc -l <"$work/focus.log")"
   for i in 1 2 3; do
-    heard="$(wc -l <"$work/focus.log")" && keys "$1"
-    poll 4 eval '[ "$(wc -l <"$work/focus.log")" -gt "$heard" ]'
-    [ "$(tail -1 "$work/focus.log")" = "$2" ] && return
+    before="$(wc -l <"$work/focus.log")" && keys "$1"
+    poll 8 eval '[ "$(wc -l <"$work/focus.log")" -gt "$before" ]' &&
+      poll 1 eval '[ "$(tail -1 "$work/focus.log")" = "$name" ]' && return
+    [ "$(tail -1 "$work/focus.log")" = "$name" ] && return
+    tail -n +"$((start + 1))" "$work/focus.log" | grep -Fxq "$name" && break
   done
-  fail "no \"$2\" heard after key $1: $(tail -3 "$work/focus.log" | tr '\n' ' ')"
+  fail "no \"$name\" heard after key $1: $(tail -3 "$work/focus.log" | tr '\n' ' ')"
 }
 move 700 500 && chord 0xffe1 0xffc7 && press 0xff54 "menu item|Open WatchList" && keys 0xff0d
 poll 5 test -s "$LOTWARDEN_E2E_BROWSER_LOG" && keys 0xff67  # the Menu key, once that ran
