@@ -189,8 +189,8 @@ EOF
       ;;
     gnome | gnome_plain)
       # The AppIndicator extension's icons on GNOME Shell's black top bar; or GNOME as Debian and
-      # Fedora install it, with no notification area and its banners shown; with
-      # gnome_x11 set, Xwayland for X11 programs. Both with the probe extension (see it).
+      # Fedora install it, with no notification area and its banners shown; with gnome_x11 set,
+      # Xwayland for X11 programs. Both with the probe extension (see it).
       local extensions="['probe@lotwarden.github.io', 'ubuntu-appindicators@ubuntu.com']" banners=false
       [ "$host" = gnome ] || extensions="['probe@lotwarden.github.io']" banners=true
       install_probe "$work/home/.local/share/gnome-shell/extensions" ||
