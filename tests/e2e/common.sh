@@ -36,6 +36,13 @@ user_environment() {
   poll 10 test -s "$work/port" || fail "the fake site did not start"
   export http_proxy="http://127.0.0.1:$(cat "$work/port")"
 }
+# Starts PROGRAM as the desktop's launcher would, as its user, its output in $work; sets program_pid.
+start_program() {
+  local launched
+  launched="$(activation "$1")" || fail "the desktop gave no activation token"
+  "${as_user[@]}" env $launched "$1" >"$work/program.out" 2>"$work/program.err" &
+  program_pid=$!
+}
 # The program, once ended, ended with status 0 and without a sanitizer's report.
 ended_cleanly() {
   wait "$program_pid"

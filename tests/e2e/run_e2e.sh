@@ -37,10 +37,7 @@ find_icon() {
 
 # --- the main road ------------------------------------------------------------------------------
 item_url="http://page.auctions.yahoo.co.jp/jp/auction/x1234567890" status="1,000 円/残り2時間"
-program="$work/bin/$(basename "$program")"
-launched="$(activation "$program")" || fail "the desktop gave no activation token"
-"${as_user[@]}" env $launched "$program" >"$work/program.out" 2>"$work/program.err" &
-program_pid=$!
+start_program "$work/bin/$(basename "$program")"
 
 step=window
 poll 15 window_shown || fail "the window did not show"

@@ -40,9 +40,7 @@ notifies() {
 item_url="http://page.auctions.yahoo.co.jp/jp/auction/x1234567890"
 watch_url="http://page.auctions.yahoo.co.jp/jp/show/mystatus?select=watchlist"
 status="1,000 円/残り2時間" changed="2,000 円/残り2時間"
-launched="$(activation "$local_dir/bin/lotwarden")" || fail "the shell gave no activation token"
-env $launched "$local_dir/bin/lotwarden" >"$work/program.out" 2>"$work/program.err" &
-program_pid=$!
+start_program "$local_dir/bin/lotwarden"
 step=window
 poll 15 eval 'window "$program_pid" | grep -q "|true|true|false|0|"' ||
   fail "no focused ordinary window in Alt+Tab: $(window "$program_pid")"
@@ -87,9 +85,8 @@ press() {
   start="$(wc -l <"$work/focus.log")"
   for i in 1 2 3; do
     before="$(wc -l <"$work/focus.log")" && keys "$1"
-    poll 8 eval '[ "$(wc -l <"$work/focus.log")" -gt "$before" ]' &&
-      poll 1 eval '[ "$(tail -1 "$work/focus.log")" = "$name" ]' && return
-    [ "$(tail -1 "$work/focus.log")" = "$name" ] && return
+    poll 8 eval '[ "$(wc -l <"$work/focus.log")" -gt "$before" ]'
+    poll 1 eval '[ "$(tail -1 "$work/focus.log")" = "$name" ]' && return
     tail -n +"$((start + 1))" "$work/focus.log" | grep -Fxq "$name" && break
   done
   fail "no \"$name\" heard after key $1: $(tail -3 "$work/focus.log" | tr '\n' ' ')"
